@@ -1,0 +1,9 @@
+#include "dialogs/done_dialog.h"
+
+INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
+  return FALSE;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The user's integration choices and the table of archive formats whose row order
+// the init switch and the registry layout depend on.
+#include <array>
+#include <cstddef>
+
+constexpr size_t kFormatFlags = 20;  // 18 rows and room for two more
+constexpr size_t kArchiveFormatCount = 18;
+
+// One byte per choice; an all-off record means no integration at all.
+struct IntegrationOptions {
+  bool Formats[kFormatFlags] = {};
+  bool Desktop = false;
+  bool StartMenu = false;
+  bool Programs = false;
+  bool ShellExt = false;
+  bool CascadedMenu = false;
+  bool MenuIcons = false;
+  bool LegacyMenu = false;
+  bool ExtAll = false;
+};
+
+struct ArchiveFormat {
+  const wchar_t* Extensions;  // ".lzh.lha": the first extension names the row
+  unsigned ControlId;         // check box of the settings dialog
+  const char* KeyName;        // its language-file key
+  const wchar_t* Label;
+};
+
+extern const std::array<ArchiveFormat, kArchiveFormatCount> ArchiveFormats;

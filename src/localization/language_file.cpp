@@ -1,0 +1,3 @@
+#include "localization/language_file.h"
+
+void LoadLanguage(const wchar_t*) {}

@@ -1,0 +1,28 @@
+#pragma once
+// The texts read from the language file: key names and their texts, found by
+// bisecting an index ordered by key name, and the right-to-left flag.
+#include <string>
+#include <vector>
+
+struct LanguageRecord {
+  std::string Key;     // 8-bit key name, at most 49 characters
+  std::wstring Text;   // at most 65,536 units
+};
+
+class LanguageTable {
+ public:
+  void Add(std::string key, std::wstring text);
+  // Sorts the index; call once after the last Add.
+  void Finish();
+  bool Empty() const { return records_.empty(); }
+  size_t Size() const { return records_.size(); }
+  // The text of `key` (exact, case-sensitive), or null.
+  const std::wstring* Find(const char* key) const;
+  bool RightToLeft = false;
+
+ private:
+  std::vector<LanguageRecord> records_;
+};
+
+// The process-wide table, empty until a language file has been read.
+LanguageTable& TheLanguageTable();

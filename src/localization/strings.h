@@ -1,0 +1,70 @@
+#pragma once
+// Every user-visible text by its string id: from the language file, else from the
+// language library, else from the program's own resources.
+#include <windows.h>
+
+#include <string>
+
+// String ids of the program's string table.
+enum StringId : UINT {
+  IDS_UNINSTTITLE = 5101,
+  IDS_BRAMIXHELP = 5102,
+  IDS_ZPKHELP = 5103,
+  IDS_WHATSNEW = 5104,
+  IDS_WHATSNEWNAME = 5105,
+  IDS_UNINSTALLZPK = 5106,
+  IDS_UNINSTALLCOMPLETED = 5107,
+  IDS_UNINSTALLSHOULDDELETE = 5108,
+  IDS_SETTINGSWARN = 5109,
+  IDS_CONTINUEUNINSTALL = 5110,
+  IDS_CANNOTOPENLIST = 5120,
+  IDS_BRAMIXARC = 5121,
+  IDS_BRAMIXZIPARC = 5122,
+  IDS_ZPKRECVOL = 5123,
+  IDS_HOMEURL = 5124,
+  IDS_BRAMIXDESC = 5125,
+  IDS_REBOOTREQUIRED = 5126,
+  IDS_INSTHELP1 = 5130,
+  IDS_INSTHELP2 = 5131,
+  IDS_INSTHELP3 = 5132,
+  IDS_INSTHELP4 = 5133,
+  IDS_INSTHELP5 = 5134,
+  IDS_INSTHELP6 = 5135,
+  IDS_WARN32BIT = 5140,
+  IDS_INSTREBOOTREQUIRED = 5145,
+  IDS_BETA = 5150,
+  IDS_32BIT = 5151,
+  IDS_64BIT = 5152,
+  IDS_SINGLETOPITEM = 5160,
+};
+
+constexpr size_t kLocalizedBufferSize = 1024;
+
+// The module every resource (dialogs, strings, icon) is loaded from: the language
+// library while it is loaded, otherwise the program.
+HMODULE ResourceModule();
+// The program's own module.
+HMODULE ProgramModule();
+
+// Records the program's module and loads zpklng.dll from the program's folder as a
+// data file; on failure the program's own resources are used. Nothing is reported.
+void LoadLanguageDll(HMODULE program);
+// Frees the language library, if loaded, so that its file can be deleted.
+void FreeLanguageDll();
+bool IsLanguageDllLoaded();
+
+// `out` = `in`, or the same name in the user's language folder when that
+// redirection is built in and the redirected file exists.
+void ResolveLanguagePath(const std::wstring& in, std::wstring& out);
+
+// Copies the language file's text for `key` (truncated to capacity - 1 units);
+// false, buffer untouched, when there is none.
+bool FindLanguageText(const char* key, wchar_t* buffer, size_t capacity);
+// Fills a buffer of kLocalizedBufferSize units with the text of `id` (empty when
+// the id exists nowhere) and returns it.
+wchar_t* LoadLocalizedString(UINT id, wchar_t* buffer);
+// The text of `id` in the next of eight rotating buffers: the eighth call after
+// this one overwrites it.
+const wchar_t* GetLocalizedString(UINT id);
+// True when the language asks for a right-to-left layout.
+bool IsRightToLeft();

@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "startup/startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return RunProgram(instance); }

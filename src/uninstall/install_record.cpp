@@ -1,0 +1,3 @@
+#include "uninstall/install_record.h"
+
+void CopyPackageFiles() {}

@@ -1,0 +1,3 @@
+#include "uninstall/uninstall_run.h"
+
+void RunUninstall() {}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Creates the private Wine prefix once (about five seconds); later calls do nothing.
+# Usage: wine-prefix.sh PREFIX
+set -eu
+export WINEPREFIX="$1"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.ready" ]; then
+  exit 0
+fi
+mkdir -p "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+touch "$WINEPREFIX/.ready"
+echo "wine prefix ready: $WINEPREFIX"
