@@ -1,0 +1,235 @@
+#include "support/wine_program.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <memory>
+
+std::wstring TestBinFolder() {
+  wchar_t buffer[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+  std::wstring path(buffer, length);
+  return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::wstring BuiltUninstallExe() { return TestBinFolder() + L"\\Uninstall.exe"; }
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir,
+                         bool rawCommandLine) {
+  std::wstring commandLine = rawCommandLine ? args : L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      currentDir.empty() ? nullptr : currentDir.c_str(), &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  process_.reset(info.hProcess);
+  pid_ = info.dwProcessId;
+  return true;
+}
+
+bool ChildProcess::Wait(DWORD milliseconds) {
+  return process_ && WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_.get(), &code);
+  return code;
+}
+
+void ChildProcess::Kill() {
+  if (process_ && ExitCode() == STILL_ACTIVE) {
+    TerminateProcess(process_.get(), 99);
+    WaitForSingleObject(process_.get(), 5000);
+  }
+}
+
+ChildProcess::~ChildProcess() { Kill(); }
+
+ScopedEnvVar::ScopedEnvVar(const wchar_t* name, const wchar_t* value) : name_(name) {
+  DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+  if (needed > 0) {
+    old_.resize(needed);
+    old_.resize(GetEnvironmentVariableW(name, old_.data(), needed));
+    hadOld_ = true;
+  }
+  SetEnvironmentVariableW(name, value);
+}
+
+ScopedEnvVar::~ScopedEnvVar() { SetEnvironmentVariableW(name_.c_str(), hadOld_ ? old_.c_str() : nullptr); }
+
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  const wchar_t* className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (pid == search->pid && IsWindowVisible(window) && wcscmp(className, search->className) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* className) {
+  WindowSearch search{pid, className, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM param) {
+  reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(WindowText(child));
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND window = FindProcessWindow(pid, className)) {
+      Sleep(200);  // let the dialog finish its initialisation
+      return window;
+    }
+    if (GetTickCount() - start > milliseconds) return nullptr;
+    Sleep(50);
+  }
+}
+
+bool HasWindow(DWORD pid, const wchar_t* className) { return FindProcessWindow(pid, className) != nullptr; }
+
+std::wstring WindowText(HWND window) {
+  int length = GetWindowTextLengthW(window);
+  std::wstring text(length + 1, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), length + 1));
+  return text;
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  return control ? WindowText(control) : std::wstring();
+}
+
+std::vector<std::wstring> ChildTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+void PressButton(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    bool running = false;
+    UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (snapshot.get() != INVALID_HANDLE_VALUE && Process32FirstW(snapshot.get(), &entry)) {
+      do {
+        if (_wcsicmp(entry.szExeFile, exeName) == 0) running = true;
+      } while (!running && Process32NextW(snapshot.get(), &entry));
+    }
+    if (!running) return true;
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(100);
+  }
+}
+
+bool SaveScreenBitmap(const std::wstring& path) {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return false;
+  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER header{sizeof(header), width, height, 1, 24, BI_RGB};
+  DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
+  std::string pixels(rowBytes * height, '\0');
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(header) + pixels.size()), 0, 0,
+                        sizeof(BITMAPFILEHEADER) + sizeof(header)};
+  UniqueFile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!out) return false;
+  DWORD written;
+  return WriteFile(out.get(), &file, sizeof(file), &written, nullptr) &&
+         WriteFile(out.get(), &header, sizeof(header), &written, nullptr) &&
+         WriteFile(out.get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+}
+
+void DeleteTree(const std::wstring& folder) {
+  DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (find) {
+      do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") DeleteTree(folder + L"\\" + name);
+      } while (FindNextFileW(find.get(), &data));
+    }
+    find.reset();
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+  } else {
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(folder.c_str());
+  }
+}
+
+StagedInstallation::StagedInstallation(const std::wstring& folder) : folder_(folder) {
+  DeleteTree(folder_);
+  SHCreateDirectoryExW(nullptr, folder_.c_str(), nullptr);
+  CopyFileW(BuiltUninstallExe().c_str(), Exe().c_str(), FALSE);
+}
+
+StagedInstallation::~StagedInstallation() { DeleteTree(folder_); }
+
+std::wstring StagedInstallation::Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
+
+void StagedInstallation::MakeFolder(const std::wstring& relative) const {
+  SHCreateDirectoryExW(nullptr, Path(relative).c_str(), nullptr);
+}
+
+void StagedInstallation::WriteFile(const std::wstring& relative, const std::string& bytes) const {
+  std::wstring path = Path(relative);
+  SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+  UniqueFile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written;
+  if (out) ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void StagedInstallation::WriteList(const std::vector<std::wstring>& lines) const {
+  std::string bytes;
+  for (const std::wstring& line : lines) {
+    int size = WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+    ansi.resize(size > 0 ? size - 1 : 0);
+    bytes += ansi + "\r\n";
+  }
+  WriteFile(L"Uninstall.lst", bytes);
+}
+
+bool StagedInstallation::Exists(const std::wstring& relative) const {
+  return GetFileAttributesW(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}

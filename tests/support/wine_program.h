@@ -1,0 +1,89 @@
+#pragma once
+// Starting the real Uninstall.exe (and helper programs) from a test, waiting for
+// it, and driving its windows: message boxes and dialogs are found by process,
+// read through their controls and answered with button clicks.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "environment/unique_handle.h"
+
+// The folder of the running test program, where Uninstall.exe and the helper
+// programs are built.
+std::wstring TestBinFolder();
+std::wstring BuiltUninstallExe();
+
+class ChildProcess {
+ public:
+  // Starts `exe` with the command line "\"exe\" args" (or `commandLine` as given
+  // when `rawCommandLine` is set), in `currentDir` when not empty.
+  bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir = L"",
+             bool rawCommandLine = false);
+  DWORD Pid() const { return pid_; }
+  // True when the process ended within the time.
+  bool Wait(DWORD milliseconds);
+  // The exit code, or STILL_ACTIVE.
+  DWORD ExitCode() const;
+  void Kill();
+  ~ChildProcess();
+
+ private:
+  UniqueKernelHandle process_;
+  DWORD pid_ = 0;
+};
+
+// Sets (or, with null, removes) an environment variable of the test process, which
+// child processes inherit, and restores the old value when it goes away.
+class ScopedEnvVar {
+ public:
+  ScopedEnvVar(const wchar_t* name, const wchar_t* value);
+  ~ScopedEnvVar();
+
+ private:
+  std::wstring name_;
+  std::wstring old_;
+  bool hadOld_ = false;
+};
+
+// The first visible top-level window of the process with this class ("#32770" for
+// dialogs and message boxes), waiting up to the time; null when none appeared.
+HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD milliseconds);
+// True when the process shows no visible top-level window of that class.
+bool HasWindow(DWORD pid, const wchar_t* className);
+std::wstring WindowText(HWND window);
+// The text of the dialog control with this id (0xFFFF is a message box's text).
+std::wstring ControlText(HWND dialog, int id);
+// The texts of all child controls, in Z order.
+std::vector<std::wstring> ChildTexts(HWND dialog);
+// Clicks a button of a dialog or message box (IDYES, IDNO, IDOK...).
+void PressButton(HWND dialog, int id);
+// Waits until no process with this executable name (case-insensitive, such as
+// "cmd.exe") runs any more; false on time-out.
+bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD milliseconds);
+// Writes the screen to a BMP file (for demonstrations, not for checks).
+bool SaveScreenBitmap(const std::wstring& path);
+
+// An installation folder staged for one test: Uninstall.exe copied in, files and
+// the installation list written on request. What is left at the end is removed.
+class StagedInstallation {
+ public:
+  // `folder` is a full path; it is emptied and made again.
+  explicit StagedInstallation(const std::wstring& folder);
+  ~StagedInstallation();
+  const std::wstring& Folder() const { return folder_; }
+  std::wstring Path(const std::wstring& relative) const;
+  std::wstring Exe() const { return Path(L"Uninstall.exe"); }
+  // Writes a file (parents made as needed) with the given bytes.
+  void WriteFile(const std::wstring& relative, const std::string& bytes) const;
+  void MakeFolder(const std::wstring& relative) const;
+  // Writes Uninstall.lst as ANSI text, the lines as given, each ended by CR LF.
+  void WriteList(const std::vector<std::wstring>& lines) const;
+  bool Exists(const std::wstring& relative) const;
+
+ private:
+  std::wstring folder_;
+};
+
+// Deletes a folder with everything in it (read-only files included); ignores failures.
+void DeleteTree(const std::wstring& folder);
