@@ -1,0 +1,59 @@
+#include "uninstall/registration_cleanup.h"
+
+#include <windows.h>
+
+#include "integration/integration_options.h"
+#include "settings/registry.h"
+#include "startup/run_state.h"
+
+namespace {
+
+struct RegistryKey {
+  HKEY Root;
+  const wchar_t* Path;
+};
+
+// Deleted with everything below them. The empty path under HKEY_CURRENT_USER is
+// the product key itself: all of the user's settings.
+const RegistryKey kProductTrees[] = {
+    {HKEY_CLASSES_ROOT, L"Bramix"},
+    {HKEY_CLASSES_ROOT, L"Bramix.ZIP"},
+    {HKEY_CLASSES_ROOT, L"Bramix.REV"},
+    {HKEY_CLASSES_ROOT, L".rev"},
+    {HKEY_CURRENT_USER, L""},
+};
+
+// Deleted one key each, and kept for an MSI installation, which owns them.
+const RegistryKey kInstallationKeys[] = {
+    {HKEY_LOCAL_MACHINE, L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver"},
+    {HKEY_LOCAL_MACHINE, L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe"},
+};
+
+// The shell integration steps run with an all-off options record, so that each
+// removes what setup made. They are empty places until the shell integration
+// lands: the association step gives back every extension the product owns and
+// then tells the shell (SHCNE_ASSOCCHANGED with SHCNF_FLUSH, before the shell
+// extension and the file types go); the shell extension step unregisters it; the
+// shortcut step deletes the shortcuts and the program group.
+void GiveBackAssociations(const IntegrationOptions& none) {}
+void UnregisterShellExtension(const IntegrationOptions& none) {}
+void DeleteShortcuts(const IntegrationOptions& none) {}
+
+void DeleteProductKeyTrees() {
+  for (const RegistryKey& key : kProductTrees) RemoveRegTree(key.Root, key.Path);
+}
+
+void DeleteInstallationKeys() {
+  for (const RegistryKey& key : kInstallationKeys) RemoveRegKey(key.Root, key.Path);
+}
+
+}  // namespace
+
+void RemoveRegistrations() {
+  const IntegrationOptions none{};
+  GiveBackAssociations(none);
+  UnregisterShellExtension(none);
+  DeleteShortcuts(none);
+  DeleteProductKeyTrees();
+  if (!RunState.Msi) DeleteInstallationKeys();
+}
