@@ -27,6 +27,7 @@ class DiskFile {
   // True when every byte was written; a count of 0 succeeds at once.
   bool Write(const void* buffer, uint32_t count);
   void Seek(int64_t offset, DWORD method);
+  // The position, or -1 when it cannot be read.
   int64_t Tell();
   // The length; the position is kept.
   int64_t FileLength();

@@ -14,7 +14,8 @@ TextEncoding DetectTextEncoding(const uint8_t* bytes, size_t count);
 // True when the bytes are a sequence of complete UTF-8 sequences (structure only).
 bool IsValidUtf8(const uint8_t* bytes, size_t count);
 // Decodes UTF-8 into at most `capacity` units including the terminating NUL; stops
-// at a zero byte or the first undecodable sequence. Returns the units written.
+// at a zero byte, at the first undecodable sequence or when the output is full.
+// Returns the units written before the terminator.
 size_t DecodeUtf8(const uint8_t* bytes, size_t count, wchar_t* out, size_t capacity);
 // Converts raw file bytes to text (NUL-terminated in the result's data).
 std::wstring DecodeTextBytes(std::vector<uint8_t> bytes);

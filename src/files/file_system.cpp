@@ -1,0 +1,161 @@
+#include "files/file_system.h"
+
+#include <shellapi.h>
+
+#include "environment/paths.h"
+
+namespace {
+
+// Makes the call with the name as given and, when it fails, once more with the
+// long-path form (when one can be made).
+template <typename Call>
+bool CallWithLongPathRetry(const std::wstring& name, Call call) {
+  if (call(name.c_str())) return true;
+  std::wstring longPath;
+  return MakeLongPath(name, longPath) && call(longPath.c_str());
+}
+
+// A name whose last character Windows would drop; only the long form keeps it.
+bool EndsWithDotOrSpace(const std::wstring& name) {
+  wchar_t last = GetLastChar(name);
+  return last == L'.' || last == L' ';
+}
+
+UniqueFindHandle FindFirstWithRetry(const std::wstring& mask, WIN32_FIND_DATAW& data) {
+  UniqueFindHandle find(FindFirstFileW(mask.c_str(), &data));
+  std::wstring longMask;
+  if (!find && MakeLongPath(mask, longMask)) find.reset(FindFirstFileW(longMask.c_str(), &data));
+  return find;
+}
+
+// Whether a failed first search is a real error rather than "nothing there".
+bool IsFirstSearchError(DWORD error) {
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_NO_MORE_FILES;
+}
+
+uint64_t JoinHalves(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
+
+uint64_t ToNanoseconds(const FILETIME& time) { return JoinHalves(time.dwHighDateTime, time.dwLowDateTime) * 100; }
+
+void FillFoundFile(const std::wstring& mask, const WIN32_FIND_DATAW& data, FoundFile& found) {
+  found.Name = SetName(mask, data.cFileName);
+  found.Size = JoinHalves(data.nFileSizeHigh, data.nFileSizeLow);
+  found.FileAttr = data.dwFileAttributes;
+  found.IsDir = IsFolderAttr(found.FileAttr);
+  found.IsLink = IsLinkAttr(found.FileAttr);
+  found.ftCreationTime = data.ftCreationTime;
+  found.ftLastAccessTime = data.ftLastAccessTime;
+  found.ftLastWriteTime = data.ftLastWriteTime;
+  found.mtime = ToNanoseconds(data.ftLastWriteTime);
+  found.ctime = ToNanoseconds(data.ftCreationTime);
+  found.atime = ToNanoseconds(data.ftLastAccessTime);
+}
+
+bool IsDotEntry(const std::wstring& name) {
+  std::wstring part = GetNamePart(name);
+  return part == L"." || part == L"..";
+}
+
+}  // namespace
+
+DWORD GetPathAttributes(const std::wstring& name) {
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  CallWithLongPathRetry(name, [&](const wchar_t* path) {
+    attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES;
+  });
+  return attributes;
+}
+
+bool PathExists(const std::wstring& name) { return GetPathAttributes(name) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolderAttr(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsLinkAttr(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+bool ClearPathAttributes(const std::wstring& name) {
+  return CallWithLongPathRetry(name, [](const wchar_t* path) { return SetFileAttributesW(path, 0) != FALSE; });
+}
+
+bool RemoveFile(const std::wstring& name) {
+  return CallWithLongPathRetry(name, [](const wchar_t* path) { return DeleteFileW(path) != FALSE; });
+}
+
+bool RemoveFolder(const std::wstring& name) {
+  return CallWithLongPathRetry(name, [](const wchar_t* path) { return RemoveDirectoryW(path) != FALSE; });
+}
+
+int MakeFolder(const std::wstring& name) {
+  if (!EndsWithDotOrSpace(name) && CreateDirectoryW(name.c_str(), nullptr)) return kFolderMade;
+  // A name that exists already (as a folder or a file) gets no second attempt.
+  if (PathExists(name)) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return kFolderFailed;
+  }
+  std::wstring longPath;
+  if (MakeLongPath(name, longPath) && CreateDirectoryW(longPath.c_str(), nullptr)) return kFolderMade;
+  DWORD error = GetLastError();
+  return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? kFolderBadPath : kFolderFailed;
+}
+
+bool MakeFolderOk(const std::wstring& name) { return MakeFolder(name) == kFolderMade; }
+
+UniqueStream OpenStream(const std::wstring& name, const wchar_t* mode) {
+  return UniqueStream(_wfopen(name.c_str(), mode));
+}
+
+void RemoveFolderTree(const std::wstring& folder) {
+  DWORD attributes = GetPathAttributes(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !IsFolderAttr(attributes) || IsLinkAttr(attributes)) return;
+  // The shell takes a list of names, each ended by a terminator, the list by a second one.
+  std::wstring from = folder;
+  from.push_back(L'\0');
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+  SHFileOperationW(&operation);
+}
+
+void FileFinder::SetMask(const std::wstring& mask) {
+  mask_ = mask;
+  first_ = true;
+  find_.reset();
+}
+
+bool FileFinder::Next(FoundFile& found) {
+  for (;;) {
+    found.Error = false;
+    if (mask_.empty()) return false;
+    WIN32_FIND_DATAW data;
+    if (first_) {
+      find_ = FindFirstWithRetry(mask_, data);
+      if (!find_) {
+        found.Error = IsFirstSearchError(GetLastError());
+        return false;
+      }
+    } else if (!FindNextFileW(find_.get(), &data)) {
+      found.Error = GetLastError() != ERROR_NO_MORE_FILES;
+      return false;
+    }
+    FillFoundFile(mask_, data, found);
+    first_ = false;
+    if (!IsDotEntry(found.Name)) return true;
+  }
+}
+
+bool FindOne(const std::wstring& path, FoundFile& found) {
+  found.Error = false;
+  if (IsWildcard(path)) return false;
+  WIN32_FIND_DATAW data;
+  UniqueFindHandle find = FindFirstWithRetry(path, data);
+  if (!find) {
+    found.Error = IsFirstSearchError(GetLastError());
+    return false;
+  }
+  find.reset();
+  FillFoundFile(path, data, found);
+  return true;
+}
