@@ -12,8 +12,9 @@
 std::wstring& FormatString(std::wstring& out, const wchar_t* format, ...);
 std::wstring FormatString(const wchar_t* format, ...);
 
-// Formats into a buffer of `size` characters with the format unchanged; a longer
-// result is cut to size - 1 characters. Writes nothing when size is 0.
+// Formats into a buffer of `size` characters with the format unchanged (`%s`
+// takes a UTF-16 string); a longer result is cut to size - 1 characters. Writes
+// nothing when size is 0.
 void FormatStringFixed(wchar_t* buffer, size_t size, const wchar_t* format, ...);
 
 // Compares without regard to case in the system default locale: -1, 0 or +1,
