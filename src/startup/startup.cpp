@@ -1,9 +1,137 @@
 #include "startup/startup.h"
 
+#include <ole2.h>
+
+#include <string>
+
+#include "dialogs/done_dialog.h"
+#include "dialogs/setup_dialog.h"
+#include "environment/messages.h"
+#include "environment/paths.h"
+#include "environment/unique_handle.h"
+#include "localization/language_file.h"
+#include "localization/strings.h"
+#include "startup/command_line.h"
 #include "startup/run_state.h"
+#include "uninstall/install_record.h"
+#include "uninstall/uninstall_run.h"
 
-RunStateRecord RunState;
-HICON AppIcon = nullptr;
-HFONT BoldFont = nullptr;
+namespace {
 
-int RunProgram(HINSTANCE) { return RunState.ExitCode; }
+constexpr size_t kSystemFolderSize = MAX_PATH;
+constexpr size_t kSfxcmdSize = 1024;
+constexpr int kBoldWeight = FW_BOLD;
+
+// Takes the current directory out of the DLL search order where the system can.
+void HardenDllSearch() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32");
+  if (kernel == nullptr) return;
+  using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+  FARPROC proc = GetProcAddress(kernel, "SetDllDirectoryW");
+  if (proc == nullptr) return;
+  reinterpret_cast<SetDllDirectoryFunction>(reinterpret_cast<void*>(proc))(L"");
+}
+
+// Loads a library from the Windows system folder only; null when it cannot.
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  wchar_t folder[kSystemFolderSize] = {};
+  const UINT length = GetSystemDirectoryW(folder, static_cast<UINT>(kSystemFolderSize));
+  if (length == 0 || length >= kSystemFolderSize) return nullptr;
+  return LoadLibraryW(MakeName(folder, name).c_str());
+}
+
+HICON LoadAppIcon() {
+  HICON icon = LoadIconW(ResourceModule(), L"ZPKICON");
+  if (icon == nullptr && ResourceModule() != ProgramModule()) icon = LoadIconW(ProgramModule(), L"ZPKICON");
+  return icon;
+}
+
+HFONT CreateBoldFont() {
+  return CreateFontW(GetBoldFontHeight(), 0, 0, 0, kBoldWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"MS Shell Dlg");
+}
+
+// The package's own command line. A value that does not fit the buffer is
+// ignored rather than cut, so that half a switch cannot ask for anything.
+std::wstring ReadSfxcmd() {
+  wchar_t buffer[kSfxcmdSize] = {};
+  const DWORD length = GetEnvironmentVariableW(L"sfxcmd", buffer, static_cast<DWORD>(kSfxcmdSize));
+  if (length >= kSfxcmdSize) return std::wstring();
+  return buffer;
+}
+
+// DialogBoxParamW gives -1 when the dialog could not be made: that is no confirmation.
+bool Confirmed(INT_PTR dialogResult) { return dialogResult != 0 && dialogResult != -1; }
+
+void RunSetup() {
+  if (!Confirmed(DialogBoxParamW(ResourceModule(), L"SETUPDLG", nullptr, SetupDialogProc, 0))) return;
+  CopyPackageFiles();
+  if (!RunState.Msi) DialogBoxParamW(ResourceModule(), L"DONEDLG", nullptr, DoneDialogProc, 0);
+}
+
+class OleSession {
+ public:
+  OleSession() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (initialized_) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool initialized_;
+};
+
+// Owners of the two process-wide handles; they release whatever the handle holds
+// when they go away and leave it null.
+struct BoldFontOwner {
+  BoldFontOwner() = default;
+  BoldFontOwner(const BoldFontOwner&) = delete;
+  BoldFontOwner& operator=(const BoldFontOwner&) = delete;
+  ~BoldFontOwner() {
+    if (BoldFont != nullptr) DeleteObject(BoldFont);
+    BoldFont = nullptr;
+  }
+};
+struct AppIconOwner {
+  AppIconOwner() = default;
+  AppIconOwner(const AppIconOwner&) = delete;
+  AppIconOwner& operator=(const AppIconOwner&) = delete;
+  // An icon from LoadIconW is shared: it lives as long as its module and is not destroyed.
+  ~AppIconOwner() { AppIcon = nullptr; }
+};
+
+void RunSelectedMode() {
+  bool setupRequested = false;
+  bool uninstallRequested = false;
+  const std::wstring sfxcmd = ReadSfxcmd();
+  ParseCommandLine(kSfxcmdPass, sfxcmd.c_str(), setupRequested, uninstallRequested);
+  ParseCommandLine(kCommandLinePass, GetCommandLineW(), setupRequested, uninstallRequested);
+  if (setupRequested) RunSetup();
+  if (uninstallRequested) RunUninstall();
+}
+
+int Run(HINSTANCE instance) {
+  HardenDllSearch();
+  LoadLanguageDll(instance);
+  LoadLanguage(L"uninstall.lng");
+  // Declared so that they go in this order: RichEdit, OLE, the font, the icon.
+  AppIconOwner iconOwner;
+  BoldFontOwner fontOwner;
+  OleSession ole;
+  UniqueModule richEdit(LoadSystemLibrary(L"riched20.dll"));
+  AppIcon = LoadAppIcon();
+  BoldFont = CreateBoldFont();
+  RunSelectedMode();
+  return RunState.ExitCode;
+}
+
+}  // namespace
+
+int RunProgram(HINSTANCE instance) {
+  try {
+    return Run(instance);
+  } catch (...) {
+    // Nothing may unwind into Windows; the run ends with what it has decided so far.
+    return RunState.ExitCode;
+  }
+}

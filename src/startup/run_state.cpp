@@ -1,0 +1,5 @@
+#include "startup/run_state.h"
+
+RunStateRecord RunState;
+HICON AppIcon = nullptr;
+HFONT BoldFont = nullptr;
