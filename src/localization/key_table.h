@@ -10,8 +10,12 @@ struct KeyRow {
 
 // Every row, string rows first, then the rows of each dialog in table order.
 std::span<const KeyRow> KeyTable();
-// The part of a key name before its colon ("s", "$SETUPDLG").
+// The part of a key name before its first colon ("s", "$SETUPDLG"); the whole
+// name when it has no colon.
 std::string_view KeyPrefix(const char* name);
+// Builds the prefix-and-id index over the table (once per process; later calls
+// do nothing). FindKeyRow builds it on first use as well.
+void BuildKeyIndex();
 // The row with exactly this prefix and id, found by bisecting an index ordered by
 // prefix and id; null when there is none.
 const KeyRow* FindKeyRow(std::string_view prefix, unsigned id);

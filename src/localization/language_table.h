@@ -12,12 +12,19 @@ struct LanguageRecord {
 class LanguageTable {
  public:
   void Add(std::string key, std::wstring text);
-  // Sorts the index; call once after the last Add.
+  // Sorts the index; call after the last Add and before any Find. Records with
+  // the same key stay in the order they were added.
   void Finish();
+  // Removes every record and clears the flag (for tests: the program's table is
+  // never emptied).
+  void Clear();
   bool Empty() const { return records_.empty(); }
   size_t Size() const { return records_.size(); }
-  // The text of `key` (exact, case-sensitive), or null.
+  // The text of `key` (exact, case-sensitive; the first one added when a key
+  // occurs more than once), or null.
   const std::wstring* Find(const char* key) const;
+  // Every record, in key order once Finish has run.
+  const std::vector<LanguageRecord>& Records() const { return records_; }
   bool RightToLeft = false;
 
  private:

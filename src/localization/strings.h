@@ -51,11 +51,19 @@ HMODULE ProgramModule();
 void LoadLanguageDll(HMODULE program);
 // Frees the language library, if loaded, so that its file can be deleted.
 void FreeLanguageDll();
+// True while the language library is loaded.
 bool IsLanguageDllLoaded();
 
 // `out` = `in`, or the same name in the user's language folder when that
 // redirection is built in and the redirected file exists.
 void ResolveLanguagePath(const std::wstring& in, std::wstring& out);
+// True when this build redirects language files into the user's language folder
+// (the marker "LngFolder0" of the constant data reads "LngFolder1").
+bool LanguageFolderRedirectionBuiltIn();
+// The redirection itself, whatever the build: `out` = the name part of `in` in the
+// folder of HKCU\Software\Bramix\General\LanguageFolder (environment variables
+// expanded) when that file exists, else `in`.
+void RedirectToLanguageFolder(const std::wstring& in, std::wstring& out);
 
 // Copies the language file's text for `key` (truncated to capacity - 1 units);
 // false, buffer untouched, when there is none.
