@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# Shows Uninstall.exe at work: installs what it needs, builds the program, stages an
+# installation of Bramix in a throwaway Wine prefix and runs the program there on a
+# virtual display of its own, saving screenshots of what it shows.
+#
+# Usage: tools/demo.sh [build folder]      (default: ./build)
+#        DEMO_OUT=folder tools/demo.sh     (screenshots; default: ./demo)
+#
+# Each demonstration is one step function, listed in STEPS at the bottom; a new
+# capability adds a function and its name there.
+set -eu
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="${1:-$here/build}"
+out="${DEMO_OUT:-$here/demo}"
+install_dir='C:\Program Files\Bramix'
+
+log() { printf '\n== %s\n' "$*"; }
+
+# --- set-up -------------------------------------------------------------------
+
+prepare_tools() {
+  log "Installing the tools (cross compiler, Wine, virtual display)"
+  "$here/tools/install-deps.sh"
+}
+
+build_program() {
+  log "Building Uninstall.exe into $build"
+  cmake -S "$here" -B "$build" -G "Unix Makefiles" >/dev/null
+  cmake --build "$build" --target Uninstall -j"$(nproc)" >/dev/null
+  exe="$build/bin/Uninstall.exe"
+  echo "built $exe"
+}
+
+xvfb_pid=""
+prefix=""
+cleanup() {
+  if [ -n "$prefix" ]; then
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+  fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+# Starts Xvfb on the first free display number from 90 on, so that screenshots
+# can name it.
+start_display() {
+  local n
+  for n in $(seq 90 150); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      display=":$n"
+      export DISPLAY="$display"
+      log "Virtual display $display"
+      return 0
+    fi
+    xvfb_pid=""
+  done
+  echo "no free X display found" >&2
+  exit 1
+}
+
+make_prefix() {
+  prefix=$(mktemp -d "${TMPDIR:-/tmp}/bramix-demo.XXXXXX")
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  log "Creating the Wine prefix $prefix"
+  wineboot -i >/dev/null 2>&1 || true
+  # There is no window manager: Wine draws the frames and captions itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  wineserver -w
+  # Kept running, with Wine's own services started once, until the demo ends, so
+  # that the run times below are the program's.
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# C:\Program Files\Bramix with the uninstaller, stand-ins for the product's files
+# and the installation list that names them.
+stage_installation() {
+  stage="$prefix/drive_c/Program Files/Bramix"
+  log "Staging the installation $install_dir"
+  mkdir -p "$stage/docs"
+  cp "$exe" "$stage/Uninstall.exe"
+  printf 'stand-in for the archiver\r\n' >"$stage/Bramix.exe"
+  printf 'stand-in for the help file\r\n' >"$stage/bramix.chm"
+  printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
+  printf 'Bramix.exe\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
+    >"$stage/Uninstall.lst"
+  ls -1R "$stage" | sed 's/^/  /'
+}
+
+# --- helpers for the steps ---------------------------------------------------
+
+screen_has_content() {
+  local deviation
+  deviation=$(xwd -root -silent -display "$display" | convert xwd:- -format '%[fx:standard_deviation]' info: 2>/dev/null || echo 0)
+  [ "$(printf '%s' "$deviation" | tr -d '0.')" != "" ]
+}
+
+# Waits until something is drawn on the (black) screen; false after $1 seconds.
+wait_for_window() {
+  local deadline=$((SECONDS + $1))
+  while [ $SECONDS -lt $deadline ]; do
+    screen_has_content && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+screenshot() {
+  mkdir -p "$out"
+  xwd -root -silent -display "$display" | convert xwd:- "$out/$1"
+  echo "screenshot: $out/$1"
+}
+
+# Runs the staged program with the given switches, in the background.
+start_program() {
+  (cd "$stage" && exec wine "$install_dir\\Uninstall.exe" "$@") &
+  program_pid=$!
+}
+
+# Runs the staged program to its end and prints its exit code and run time.
+run_program() {
+  local start end code=0
+  start=$(date +%s.%N)
+  (cd "$stage" && wine "$install_dir\\Uninstall.exe" "$@") || code=$?
+  end=$(date +%s.%N)
+  printf '  Uninstall.exe %s -> exit code %d after %.1f s\n' "$*" "$code" "$(awk "BEGIN { print $end - $start }")"
+}
+
+# --- steps -------------------------------------------------------------------
+
+step_unknown_switch() {
+  log "An unrecognised switch ends at once, without a window"
+  run_program /unknownswitch
+}
+
+step_wait() {
+  log "/wait sleeps two seconds, then ends"
+  run_program /wait
+}
+
+step_warning() {
+  log "/wait /warning sleeps, then asks to delete the program by hand"
+  start_program /wait /warning
+  if wait_for_window 30; then
+    sleep 1
+    screenshot warning.png
+  else
+    echo "  no window appeared within 30 s" >&2
+  fi
+  # The box waits for a click; the demo ends the program instead.
+  wineserver -k
+  local code=0
+  wait "$program_pid" || code=$?
+  printf '  Uninstall.exe /wait /warning -> closed by the demo after the screenshot (code %d)\n' "$code"
+}
+
+STEPS=(step_unknown_switch step_wait step_warning)
+
+prepare_tools
+build_program
+start_display
+make_prefix
+stage_installation
+for step in "${STEPS[@]}"; do "$step"; done
+log "Done; screenshots in $out"
