@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -106,10 +107,18 @@ std::unique_ptr<wchar_t[]> ReadText(DiskFile& file, int64_t markerOffset, Marker
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
+// A character that goes into the text as it stands.
+bool IsPlain(wchar_t c) { return c != L'\0' && c != L'\\' && !IsLineEnd(c); }
 
+// ASCII, the common case, is the same in every ANSI code page.
 std::string ToAnsi(const wchar_t* text, size_t length) {
-  std::wstring wide(text, length);
-  return WideToAnsiString(wide);
+  std::string ascii;
+  ascii.reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] >= 0x80) return WideToAnsiString(std::wstring(text, length));
+    ascii.push_back(static_cast<char>(text[i]));
+  }
+  return ascii;
 }
 
 // The section word at `line` (just after the ':'), when it is followed by a
@@ -183,7 +192,7 @@ void AddRecord(std::string& key, std::wstring& value, LanguageTable& table) {
     while (end > 0 && IsBlank(value[end - 1])) --end;
     if (end > 0 && value[end - 1] == L'"') --end;
     size_t begin = end > 0 && value[0] == L'"' ? 1 : 0;
-    table.Add(key, value.substr(begin, end - begin));
+    table.Add(std::move(key), value.substr(begin, end - begin));
   }
   key.clear();
   value.clear();
@@ -219,9 +228,14 @@ void ParseLanguageText(const wchar_t* text, LanguageTable& table) {
         c = escaped;
         ++position;
       }
+      if (value.size() < kMaxTextLength) value.push_back(c);
+      ++position;
+      continue;
     }
-    if (value.size() < kMaxTextLength) value.push_back(c);
-    ++position;
+    size_t run = 1;
+    while (IsPlain(text[position + run])) ++run;
+    value.append(text + position, std::min(run, kMaxTextLength - value.size()));
+    position += run;
   }
   AddRecord(key, value, table);
   table.Finish();
