@@ -27,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
     for (const std::wstring& path : paths) {
       DWORD attributes = GetFileAttributesW(path.c_str());
       if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(path.c_str(), 0);
       bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
       if (!removed) left.push_back(path);
     }

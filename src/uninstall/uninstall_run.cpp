@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "environment/messages.h"
 #include "environment/paths.h"
 #include "environment/temp_folder.h"
