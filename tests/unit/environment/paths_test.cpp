@@ -10,8 +10,8 @@
 #include "support/registry_sandbox.h"
 #include "support/wine_program.h"
 #include "text/text_utils.h"
-#include "unit/files/import_patch.h"
-#include "unit/files/temp_folder.h"
+#include "support/import_patch.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "files/file_system.h"
-#include "unit/files/import_patch.h"
-#include "unit/files/temp_folder.h"
+#include "unit/files/path_limit.h"
+#include "support/temp_folder.h"
 
 namespace {
 

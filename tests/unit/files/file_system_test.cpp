@@ -9,8 +9,8 @@
 #include "environment/paths.h"
 #include "files/disk_file.h"
 #include "support/wine_program.h"
-#include "unit/files/import_patch.h"
-#include "unit/files/temp_folder.h"
+#include "unit/files/path_limit.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "environment/messages.h"
 #include "localization/language_table.h"
 #include "localization/strings.h"
+#include "support/import_patch.h"
 #include "unit/localization/language_test_files.h"
 
 namespace {
@@ -17,40 +18,10 @@ int WINAPI RecordMessageBox(HWND, LPCWSTR, LPCWSTR, UINT flags) {
 }
 
 // Points this program's import of MessageBoxW at RecordMessageBox while it lives.
-class MessageBoxRecorder {
+class MessageBoxRecorder : public ScopedImportPatch {
  public:
-  MessageBoxRecorder() {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name; ++d) {
-      auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-      for (; d->OriginalFirstThunk && names->u1.AddressOfData; ++names, ++slots) {
-        if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-        auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "MessageBoxW") == 0)
-          slot_ = reinterpret_cast<void**>(&slots->u1.Function);
-      }
-    }
-    if (slot_) original_ = Write(reinterpret_cast<void*>(&RecordMessageBox));
-  }
-  ~MessageBoxRecorder() {
-    if (slot_) Write(original_);
-  }
-  bool Active() const { return slot_ != nullptr; }
-
- private:
-  void* Write(void* value) {
-    DWORD old;
-    VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &old);
-    void* previous = *slot_;
-    *slot_ = value;
-    VirtualProtect(slot_, sizeof(void*), old, &old);
-    return previous;
-  }
-  void** slot_ = nullptr;
-  void* original_ = nullptr;
+  MessageBoxRecorder() : ScopedImportPatch("MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox)) {}
+  bool Active() const { return Patched(); }
 };
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/text_reader.h"
-#include "unit/files/temp_folder.h"
+#include "support/temp_folder.h"
 #include "unit/textfile/text_test_support.h"
 
 namespace {

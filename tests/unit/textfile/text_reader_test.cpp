@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/files/temp_folder.h"
+#include "support/temp_folder.h"
 #include "unit/textfile/text_test_support.h"
 
 namespace {
