@@ -88,11 +88,6 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* className) {
   return search.found;
 }
 
-BOOL CALLBACK CollectText(HWND child, LPARAM param) {
-  reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(WindowText(child));
-  return TRUE;
-}
-
 }  // namespace
 
 HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD milliseconds) {
@@ -121,12 +116,6 @@ std::wstring ControlText(HWND dialog, int id) {
   return control ? WindowText(control) : std::wstring();
 }
 
-std::vector<std::wstring> ChildTexts(HWND dialog) {
-  std::vector<std::wstring> texts;
-  EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
 void PressButton(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -147,32 +136,6 @@ bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD milliseconds) {
     if (GetTickCount() - start > milliseconds) return false;
     Sleep(100);
   }
-}
-
-bool SaveScreenBitmap(const std::wstring& path) {
-  HDC screen = GetDC(nullptr);
-  if (!screen) return false;
-  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER header{sizeof(header), width, height, 1, 24, BI_RGB};
-  DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
-  std::string pixels(rowBytes * height, '\0');
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(header) + pixels.size()), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(header)};
-  UniqueFile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!out) return false;
-  DWORD written;
-  return WriteFile(out.get(), &file, sizeof(file), &written, nullptr) &&
-         WriteFile(out.get(), &header, sizeof(header), &written, nullptr) &&
-         WriteFile(out.get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
 }
 
 void DeleteTree(const std::wstring& folder) {
@@ -205,10 +168,6 @@ StagedInstallation::StagedInstallation(const std::wstring& folder) : folder_(fol
 StagedInstallation::~StagedInstallation() { DeleteTree(folder_); }
 
 std::wstring StagedInstallation::Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
-
-void StagedInstallation::MakeFolder(const std::wstring& relative) const {
-  SHCreateDirectoryExW(nullptr, Path(relative).c_str(), nullptr);
-}
 
 void StagedInstallation::WriteFile(const std::wstring& relative, const std::string& bytes) const {
   std::wstring path = Path(relative);

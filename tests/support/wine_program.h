@@ -54,15 +54,11 @@ bool HasWindow(DWORD pid, const wchar_t* className);
 std::wstring WindowText(HWND window);
 // The text of the dialog control with this id (0xFFFF is a message box's text).
 std::wstring ControlText(HWND dialog, int id);
-// The texts of all child controls, in Z order.
-std::vector<std::wstring> ChildTexts(HWND dialog);
 // Clicks a button of a dialog or message box (IDYES, IDNO, IDOK...).
 void PressButton(HWND dialog, int id);
 // Waits until no process with this executable name (case-insensitive, such as
 // "cmd.exe") runs any more; false on time-out.
 bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD milliseconds);
-// Writes the screen to a BMP file (for demonstrations, not for checks).
-bool SaveScreenBitmap(const std::wstring& path);
 
 // An installation folder staged for one test: Uninstall.exe copied in, files and
 // the installation list written on request. What is left at the end is removed.
@@ -76,7 +72,6 @@ class StagedInstallation {
   std::wstring Exe() const { return Path(L"Uninstall.exe"); }
   // Writes a file (parents made as needed) with the given bytes.
   void WriteFile(const std::wstring& relative, const std::string& bytes) const;
-  void MakeFolder(const std::wstring& relative) const;
   // Writes Uninstall.lst as ANSI text, the lines as given, each ended by CR LF.
   void WriteList(const std::vector<std::wstring>& lines) const;
   bool Exists(const std::wstring& relative) const;
