@@ -1,6 +1,7 @@
 #include "uninstall/registration_cleanup.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "integration/integration_options.h"
 #include "settings/registry.h"
@@ -31,13 +32,16 @@ const RegistryKey kInstallationKeys[] = {
 
 // The shell integration steps run with an all-off options record, so that each
 // removes what setup made. They are empty places until the shell integration
-// lands: the association step gives back every extension the product owns and
-// then tells the shell (SHCNE_ASSOCCHANGED with SHCNF_FLUSH, before the shell
-// extension and the file types go); the shell extension step unregisters it; the
-// shortcut step deletes the shortcuts and the program group.
+// lands: the association step gives back every extension the product owns; the
+// shell extension step unregisters it; the shortcut step deletes the shortcuts and
+// the program group.
 void GiveBackAssociations(const IntegrationOptions& none) {}
 void UnregisterShellExtension(const IntegrationOptions& none) {}
 void DeleteShortcuts(const IntegrationOptions& none) {}
+
+// The shell hears of the changed associations before the shell extension and the
+// file types go.
+void NotifyAssociationsChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr); }
 
 void DeleteProductKeyTrees() {
   for (const RegistryKey& key : kProductTrees) RemoveRegTree(key.Root, key.Path);
@@ -52,6 +56,7 @@ void DeleteInstallationKeys() {
 void RemoveRegistrations() {
   const IntegrationOptions none{};
   GiveBackAssociations(none);
+  NotifyAssociationsChanged();
   UnregisterShellExtension(none);
   DeleteShortcuts(none);
   DeleteProductKeyTrees();
