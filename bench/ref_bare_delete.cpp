@@ -1,32 +1,10 @@
-// Reference for the uninstall benchmark: deletes the entries of FOLDER\Uninstall.lst
-// with nothing but DeleteFileW, or RemoveDirectoryW where that fails, in passes
-// until one removes nothing. Usage: bench_ref_bare_delete.exe FOLDER
-#include <windows.h>
-
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
+// Reference for the uninstall benchmark: deletes each entry with nothing but
+// DeleteFileW, or RemoveDirectoryW where that fails.
+// Usage: bench_ref_bare_delete.exe FOLDER
+#include "reference_list.h"
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) return 2;
-  const std::wstring base = std::wstring(argv[1]) + L"\\";
-  FILE* list = _wfopen((base + L"Uninstall.lst").c_str(), L"rb");
-  if (!list) return 1;
-  std::vector<std::wstring> paths;
-  char line[1024];
-  while (fgets(line, sizeof(line), list)) {
-    size_t n = strlen(line);
-    while (n > 0 && strchr(" \t\r\n", line[n - 1])) --n;
-    if (n > 0) paths.push_back(base + std::wstring(line, line + n));
-  }
-  fclose(list);
-  for (;;) {
-    std::vector<std::wstring> left;
-    for (const std::wstring& path : paths)
-      if (!DeleteFileW(path.c_str()) && !RemoveDirectoryW(path.c_str())) left.push_back(path);
-    if (left.size() == paths.size()) break;
-    paths.swap(left);
-  }
-  return 0;
+  return RunReference(argc, argv, [](const std::wstring& path) {
+    return DeleteFileW(path.c_str()) || RemoveDirectoryW(path.c_str());
+  });
 }
