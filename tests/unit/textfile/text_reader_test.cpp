@@ -2,111 +2,68 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <random>
 #include <vector>
 
 #include "support/temp_folder.h"
-#include "unit/textfile/text_test_support.h"
 
 namespace {
 
-TextEncoding Detect(const std::string& bytes) { return DetectTextEncoding(Bytes(bytes).data(), bytes.size()); }
-bool ValidUtf8(const std::string& bytes) { return IsValidUtf8(Bytes(bytes).data(), bytes.size()); }
+using Lines = std::vector<std::wstring>;
 
-std::wstring DecodeUtf8Text(const std::string& bytes, size_t capacity = 64) {
-  std::vector<wchar_t> out(capacity + 1, L'#');
-  size_t written = DecodeUtf8(Bytes(bytes).data(), bytes.size(), out.data(), capacity);
-  EXPECT_EQ(0, out[written]);
-  EXPECT_EQ(L'#', out[capacity]);
-  return std::wstring(out.data(), written);
+std::wstring Ansi(const std::string& bytes) {
+  std::wstring out(bytes.size(), L'\0');
+  out.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), out.size()));
+  return out;
 }
 
 class TextFileTest : public TempFolderTest {
  protected:
-  std::vector<std::wstring> ReadLines(const std::string& bytes, bool* opened = nullptr) {
+  Lines ReadLines(const std::string& bytes) {
     WriteBytes(Path(L"t.ini"), bytes);
     StringList list;
-    bool ok = ReadTextLines(Path(L"t.ini"), list);
-    if (opened) *opened = ok;
-    return Lines(list);
+    EXPECT_TRUE(ReadTextLines(Path(L"t.ini"), list));
+    Lines lines(1);
+    while (list.Next(lines.back())) lines.emplace_back();
+    return lines.pop_back(), lines;
   }
 };
 
 }  // namespace
 
-TEST(TextEncodingDetection, MarksAndStructure) {
-  EXPECT_EQ(TextEncoding::Ansi, Detect(""));
-  EXPECT_EQ(TextEncoding::Ansi, Detect("\xEF\xBB\xBF"));  // a mark alone is not more than 3 bytes
-  EXPECT_EQ(TextEncoding::Utf8, Detect("\xEF\xBB\xBF" "a"));
-  EXPECT_EQ(TextEncoding::Ansi, Detect("\xEF\xBB\xBF" "\xC3\x28"));
-  EXPECT_EQ(TextEncoding::Ansi, Detect("\xEF\xBB\xBF" "\xE2\x82"));
-  EXPECT_EQ(TextEncoding::Ansi, Detect("\xFF\xFE"));
-  EXPECT_EQ(TextEncoding::Utf16, Detect(Utf16Le(L"a")));
-  EXPECT_EQ(TextEncoding::Utf16, Detect(Utf16Le(L"\x4E2D\x6587\n")));
-  EXPECT_EQ(TextEncoding::Ansi, Detect(Utf16Le(L"\x4E2D\x6587")));  // no line break: every high byte is 32 or more
-  EXPECT_EQ(TextEncoding::Ansi, Detect(Utf16Le(L"\x0A0A\x0D0D")));
-  EXPECT_EQ(TextEncoding::Utf16, Detect(std::string("\xFE\xFF\0a", 4)));
-  EXPECT_EQ(TextEncoding::Ansi, Detect(std::string("\xFE\xFF\x4E\0", 4)));
-
-  EXPECT_TRUE(ValidUtf8(""));
-  EXPECT_TRUE(ValidUtf8("\xF8\x80\x80\x80\x80"));  // five-byte leads pass the structural test
-  EXPECT_TRUE(ValidUtf8("\xFC\x80\x80\x80\x80\x80"));
-  EXPECT_FALSE(ValidUtf8("\xFE\x80\x80\x80\x80\x80\x80"));
-  EXPECT_FALSE(ValidUtf8("\x80"));
-  EXPECT_FALSE(ValidUtf8("a\xE2\x82"));
-  EXPECT_FALSE(ValidUtf8("\xE2\x28\xA1"));
+TEST_F(TextFileTest, EncodingsAndLines) {
+  const std::string cjkWithoutBreak = "\xFF\xFE\x2D\x4E\x87\x65", badUtf8 = "\xEF\xBB\xBF\xC3\x28";
+  EXPECT_EQ(Lines{}, ReadLines(""));
+  EXPECT_EQ(Lines{Ansi("\xEF\xBB\xBF")}, ReadLines("\xEF\xBB\xBF"));  // a mark alone is too short
+  EXPECT_EQ(Lines{Ansi(cjkWithoutBreak)}, ReadLines(cjkWithoutBreak));  // no high byte below 32
+  EXPECT_EQ(Lines{Ansi(badUtf8)}, ReadLines(badUtf8));
+  EXPECT_EQ((Lines{L"\x4E2D\x6587", L"x"}), ReadLines(cjkWithoutBreak + std::string("\n\0x\0", 4)));
+  EXPECT_EQ(Lines{L"A\xD83D\xDE00\x20AC"}, ReadLines("\xEF\xBB\xBF" "A\xF0\x9F\x98\x80\xE2\x82\xAC"));
+  EXPECT_EQ((Lines{L"a", L"b", L"c", L"d", L"e", L"\tkey = v", L"  x"}),
+            ReadLines("a\r\nb\nc\rd\n\re\r\n\r\n \t \r\n\r\n\tkey = v \t\n\n  x  \r"));
 }
 
-TEST(TextDecoding, Utf8Decoder) {
-  EXPECT_EQ(L"A\x20AC\xD83D\xDE00", DecodeUtf8Text("A\xE2\x82\xAC\xF0\x9F\x98\x80"));
-  EXPECT_EQ(L"ab", DecodeUtf8Text("a\xF7\xBF\xBF\xBF" "b"));  // above U+10FFFF: dropped
-  EXPECT_EQ(L"a", DecodeUtf8Text("a\xF8\x80\x80\x80\x80" "b"));  // five bytes: the end
-  EXPECT_EQ(L"a", DecodeUtf8Text(std::string("a\0b", 3)));
-  EXPECT_EQ(L"a", DecodeUtf8Text("a\xC3"));
-  EXPECT_EQ(L"a", DecodeUtf8Text("a\x80" "b"));
-  EXPECT_EQ(L"ab", DecodeUtf8Text("abc", 3));
-  EXPECT_EQ(L"a", DecodeUtf8Text("a\xF0\x9F\x98\x80", 3));  // no room for both halves of the pair
-  EXPECT_EQ(L"", DecodeUtf8Text("abc", 1));
-}
-
-TEST(TextDecoding, EachEncoding) {
-  EXPECT_EQ(L"a\nb", Decode(Utf16Le(L"a\nb") + "x"));  // a last odd byte is ignored
-  EXPECT_EQ(L"\x4E2D\n", Decode(std::string("\xFE\xFF\x4E\x2D\0\n", 6)));
-  EXPECT_EQ(L"\x00E9t\x00E9", Decode("\xEF\xBB\xBF\xC3\xA9t\xC3\xA9"));
-  EXPECT_EQ(Ansi("\xE9t\xE9 x"), Decode("\xE9t\xE9 x"));
-  EXPECT_EQ(Ansi("\xEF\xBB\xBF"), Decode("\xEF\xBB\xBF"));
-  EXPECT_EQ(Ansi("\xEF\xBB\xBF\xC3\x28"), Decode("\xEF\xBB\xBF\xC3\x28"));  // the mark stays in the text
-  EXPECT_EQ(Ansi(Utf16Le(L"\x4E2D\x6587")), Decode(Utf16Le(L"\x4E2D\x6587")));
-  EXPECT_EQ(L"a", Decode(std::string("a\0b\nc", 5)));
-  EXPECT_EQ(L"", Decode(""));
-}
-
-TEST(TextLines, SeparatorsAndBlanks) {
-  EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c", L"d", L"e", L"f"}),
-            Split(L"a\r\nb\nc\rd\n\re\r\n\r\n\r\n\r\nf"));
-  EXPECT_EQ((std::vector<std::wstring>{L"\tkey = v", L"  x"}), Split(L" \t \r\n\tkey = v \t\n\n  x  \r"));
-  EXPECT_EQ(std::vector<std::wstring>{}, Split(L"\r\n \t\n"));
-  EXPECT_EQ(std::vector<std::wstring>{}, Split(L""));
-}
-
-TEST_F(TextFileTest, WholeFiles) {
-  bool opened = true;
-  StringList list;
-  list.Add(L"stale");
-  EXPECT_FALSE(ReadTextLines(Path(L"missing.ini"), list));
-  EXPECT_EQ(0u, list.Count());
-  EXPECT_TRUE(ReadLines("", &opened).empty());
-  EXPECT_TRUE(opened);
-  EXPECT_EQ(std::vector<std::wstring>{Ansi("\xEF\xBB\xBF")}, ReadLines("\xEF\xBB\xBF"));
-  EXPECT_EQ((std::vector<std::wstring>{L"[Options]", L"Lang=\x0418"}), ReadLines(Utf16Le(L"[Options]\r\nLang=\x0418\r\n")));
-
-  // Many blocks, with lines across the block boundaries, in UTF-8 and UTF-16.
-  std::wstring text;
-  std::vector<std::wstring> expected;
-  for (int i = 0; text.size() < 1500000; ++i) {
-    expected.push_back(L"line " + std::to_wstring(i) + L" \x00E9\x4E2D" + std::wstring(i % 97, L'x'));
-    text += expected.back() + (i % 3 ? L"\r\n" : L"\n \t\n");
+// Damaged and random files of every kind: every line that comes back is a real line
+// (not empty, no trailing blank, no line break) found in order in the decoded text.
+TEST_F(TextFileTest, DamagedFilesGiveRealLines) {
+  std::mt19937 random(20240601);
+  auto below = [&](size_t n) { return n ? random() % n : 0; };
+  const std::string pieces[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "\r\n", "\n\r", " \t", "\xC3",
+                                "\xF0\x9F\x98\x80", "\xF8\x80\x80\x80\x80", std::string(1, '\0'), "a=b", "\xE4\xB8"};
+  for (int i = 0; i < 3000; ++i) {
+    std::string bytes = pieces[below(4)];
+    for (size_t n = i % 500 == 1 ? 1000000 : below(60); n > 0; --n)  // now and then a few megabytes
+      bytes += below(3) ? pieces[below(std::size(pieces))] : std::string(1 + below(3), static_cast<char>(random()));
+    if (i % 300 == 0) bytes.insert(below(bytes.size() + 1), std::string(100000 * (1 + i % 2), "x\x4E"[i % 2]));
+    if (below(4) == 0) bytes.resize(below(bytes.size() + 1));
+    std::wstring text = DecodeTextBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    size_t at = 0;
+    for (const std::wstring& line : ReadLines(bytes)) {
+      ASSERT_FALSE(line.empty()) << i;
+      ASSERT_EQ(std::wstring::npos, line.find_first_of(std::wstring(L"\r\n\0", 3))) << i;
+      ASSERT_TRUE(line.back() != L' ' && line.back() != L'\t') << i;
+      ASSERT_NE(std::wstring::npos, at = text.find(line, at)) << i;
+      at += line.size();
+    }
   }
-  EXPECT_EQ(expected, ReadLines("\xEF\xBB\xBF" + Utf8(text)));
-  EXPECT_EQ(expected, ReadLines(Utf16Le(text)));
 }
