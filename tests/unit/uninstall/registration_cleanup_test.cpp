@@ -1,70 +1,46 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "environment/unique_handle.h"
 #include "startup/run_state.h"
 #include "support/registry_sandbox.h"
 #include "uninstall/registration_cleanup.h"
 
 namespace {
 
-const wchar_t kUninstallEntry[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
-const wchar_t kAppPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe";
-
-void MakeKey(HKEY root, const wchar_t* path) {
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExW(key, L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
-  RegCloseKey(key);
-}
-
-bool KeyExists(HKEY root, const wchar_t* path) {
-  HKEY key;
-  if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-class RegistrationCleanup : public RegistrySandbox {
- protected:
-  void SetUp() override {
-    RegistrySandbox::SetUp();
-    for (const wchar_t* path : {L"Bramix\\shell\\open\\command", L"Bramix.ZIP\\DefaultIcon", L"Bramix.REV", L".rev",
-                                L".zip", L"Other"})
-      MakeKey(HKEY_CLASSES_ROOT, path);
-    MakeKey(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths");
-    MakeKey(HKEY_CURRENT_USER, L"Software\\Other");
-    MakeKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
-    MakeKey(HKEY_LOCAL_MACHINE, kAppPath);
-  }
-  void TearDown() override {
-    RunState.Msi = false;
-    RegistrySandbox::TearDown();
-  }
-  void ExpectProductDataGone() {
-    for (const wchar_t* path : {L"Bramix", L"Bramix.ZIP", L"Bramix.REV", L".rev"})
-      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, path)) << path;
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Bramix"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L".zip"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"Other"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Other"));
-  }
-};
+const struct {
+  HKEY root;
+  const wchar_t* path;
+  const wchar_t* below;  // a subkey where setup makes one: the whole tree has to go
+  bool stays, staysForMsi;
+} kKeys[] = {
+    {HKEY_CLASSES_ROOT, L"Bramix", L"\\shell\\open\\command", false, false},
+    {HKEY_CLASSES_ROOT, L"Bramix.ZIP", L"\\DefaultIcon", false, false},
+    {HKEY_CLASSES_ROOT, L"Bramix.REV", L"", false, false},
+    {HKEY_CLASSES_ROOT, L".rev", L"", false, false},
+    {HKEY_CURRENT_USER, L"Software\\Bramix", L"\\Paths", false, false},
+    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver", L"", false, true},
+    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe", L"", false, true},
+    {HKEY_CLASSES_ROOT, L".zip", L"", true, true},
+    {HKEY_CLASSES_ROOT, L"Other", L"", true, true},
+    {HKEY_CURRENT_USER, L"Software\\Other", L"", true, true}};
 
 }  // namespace
 
-TEST_F(RegistrationCleanup, RemovesTheProductKeysAndTheInstallationRecord) {
-  RemoveRegistrations();
-  ExpectProductDataGone();
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
-  // A machine where nothing is left: the call still returns normally.
-  RemoveRegistrations();
-}
+class RegistrationCleanup : public RegistrySandbox {};
 
-TEST_F(RegistrationCleanup, AnMsiInstallationKeepsItsRecord) {
-  RunState.Msi = true;
-  RemoveRegistrations();
-  ExpectProductDataGone();
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
+TEST_F(RegistrationCleanup, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
+  RemoveRegistrations();  // nothing to remove: returns normally
+  for (bool msi : {false, true}) {
+    for (const auto& k : kKeys)
+      ASSERT_EQ(0, RegSetKeyValueW(k.root, (std::wstring(k.path) + k.below).c_str(), L"v", REG_SZ, L"x", 4));
+    RunState.Msi = msi;
+    RemoveRegistrations();
+    for (const auto& k : kKeys) {
+      UniqueHkey key;
+      const bool found = RegOpenKeyExW(k.root, k.path, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+      EXPECT_EQ(msi ? k.staysForMsi : k.stays, found) << k.path << (msi ? " (MSI)" : "");
+    }
+  }
+  RunState.Msi = false;
 }

@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 #include <vector>
 
-#include "environment/temp_folder.h"
-#include "support/wine_program.h"
-#include "text/text_utils.h"
+#include "support/temp_folder.h"
 #include "uninstall/removal_script.h"
 
 namespace {
@@ -21,24 +18,11 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
   return lines;
 }
 
-bool IsAscii(const std::wstring& text) {
-  for (wchar_t c : text)
-    if (c > 0x7F) return false;
-  return true;
-}
-
-const std::wstring kU = L"C:\\Program Files\\Bramix Test\\Uninstall.exe";
-const std::wstring kD = L"C:\\Program Files\\Bramix Test";
-const std::wstring kB = L"C:\\users\\me\\Temp\\Uninstall_Zpk.Bat";
-
 std::vector<std::wstring> ExpectedLines(const std::wstring& u, const std::wstring& d, const std::wstring& b,
                                         bool silent) {
   std::vector<std::wstring> lines{L"\"" + u + L"\" /wait"};
-  for (int i = 0; i < 5; ++i) {
-    lines.push_back(L"del \"" + u + L"\"");
-    lines.push_back(L"rd \"" + d + L"\"");
-    lines.push_back(L"if not exist \"" + u + L"\" goto done");
-  }
+  for (int i = 0; i < 5; ++i)
+    lines.insert(lines.end(), {L"del \"" + u + L"\"", L"rd \"" + d + L"\"", L"if not exist \"" + u + L"\" goto done"});
   lines.push_back(L":done");
   if (!silent) lines.push_back(L"if exist \"" + u + L"\" \"" + u + L"\" /warning");
   lines.push_back(L"del \"" + b + L"\"");
@@ -48,71 +32,31 @@ std::vector<std::wstring> ExpectedLines(const std::wstring& u, const std::wstrin
 }  // namespace
 
 TEST(RemovalScript, NormalAndSilentScriptsLineByLine) {
-  std::vector<std::wstring> normal = Lines(MakeRemovalScriptText(kU, kD, kB, false));
-  ASSERT_EQ(19u, normal.size());
-  EXPECT_EQ(ExpectedLines(kU, kD, kB, false), normal);
-  std::vector<std::wstring> silent = Lines(MakeRemovalScriptText(kU, kD, kB, true));
-  ASSERT_EQ(18u, silent.size());
-  EXPECT_EQ(ExpectedLines(kU, kD, kB, true), silent);
+  const std::wstring b = L"C:\\users\\me\\Temp\\Uninstall_Zpk.Bat";
+  for (bool silent : {false, true}) {
+    const std::vector<std::wstring> lines =
+        Lines(MakeRemovalScriptText(L"C:\\Program Files\\Bramix 100% %PATH%\\Uninstall.exe",
+                                    L"C:\\Program Files\\Bramix 100% %PATH%", b, silent));
+    EXPECT_EQ(silent ? 18u : 19u, lines.size());
+    EXPECT_EQ(ExpectedLines(L"C:\\Program Files\\Bramix 100%% %%PATH%%\\Uninstall.exe",
+                            L"C:\\Program Files\\Bramix 100%% %%PATH%%", b, silent),
+              lines);
+  }
 }
 
-TEST(RemovalScript, PercentSignsAreDoubled) {
-  const std::wstring u = L"C:\\100% %PATH%\\Uninstall.exe", d = L"C:\\100% %PATH%";
-  EXPECT_EQ(ExpectedLines(L"C:\\100%% %%PATH%%\\Uninstall.exe", L"C:\\100%% %%PATH%%", kB, false),
-            Lines(MakeRemovalScriptText(u, d, kB, false)));
-}
+class RemovalScriptFile : public TempFolderTest {};
 
-TEST(RemovalScript, NonAsciiPathsTakeTheirShortForm) {
-  const std::wstring folder = GetSystemTempFolder() + L"Bramix \u00e8 \u03b1\u03b2\u03b3 50%";
-  DeleteTree(folder);
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const std::wstring exe = folder + L"\\Uninstall.exe";
-  CloseHandle(CreateFileW(exe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-
+TEST_F(RemovalScriptFile, NonAsciiPathsTakeTheirShortForm) {
+  const std::wstring folder = Path(L"Bramix \u00e8 \u03b1\u03b2\u03b3"), exe = folder + L"\\Uninstall.exe";
+  WriteBytes(exe, "x");
   for (const std::wstring& path : {folder, exe}) {
-    std::wstring spelt = ScriptPathText(path);
-    EXPECT_TRUE(IsAscii(spelt)) << spelt;
-    // Undoing the doubled '%' gives a name of the same file.
-    std::wstring unescaped;
-    for (size_t i = 0; i < spelt.size(); ++i) {
-      unescaped += spelt[i];
-      if (spelt[i] == L'%') {
-        ASSERT_EQ(L'%', spelt[i + 1]);
-        ++i;
-      }
-    }
+    const std::wstring spelt = ScriptPathText(path);
+    EXPECT_EQ(spelt.end(), std::find_if(spelt.begin(), spelt.end(), [](wchar_t c) { return c > 0x7F; })) << spelt;
     wchar_t longForm[MAX_PATH];
-    ASSERT_NE(0u, GetLongPathNameW(unescaped.c_str(), longForm, MAX_PATH));
+    ASSERT_NE(0u, GetLongPathNameW(spelt.c_str(), longForm, MAX_PATH));
     EXPECT_EQ(0, _wcsicmp(path.c_str(), longForm));
   }
-  // The script holds the short forms, and its ANSI bytes lose nothing.
-  const std::wstring text = MakeRemovalScriptText(exe, folder, kB, false);
-  EXPECT_EQ(L"\"" + ScriptPathText(exe) + L"\" /wait", Lines(text)[0]);
-  EXPECT_EQ(text, AnsiToWideString(WideToAnsiString(text)));
-  DeleteTree(folder);
-
-  // A path that does not exist has no short form and keeps its characters.
-  EXPECT_EQ(L"C:\\nowhere \u00e8\\x", ScriptPathText(L"C:\\nowhere \u00e8\\x"));
-}
-
-TEST(RemovalScript, WrittenInAnsiAndNotStartedWithoutComspec) {
-  const std::wstring folder = GetSystemTempFolder() + L"BramixScriptTest";
-  DeleteTree(folder);
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  wchar_t oldCurrent[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, oldCurrent);
-  {
-    ScopedEnvVar noComspec(L"COMSPEC", nullptr);
-    WriteRemovalScript(folder + L"\\Uninstall.exe", folder, true);
-  }
-  const std::wstring script = RemovalScriptPath();
-  std::ifstream in(script.c_str(), std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  in.close();
-  EXPECT_EQ(WideToAnsiString(MakeRemovalScriptText(folder + L"\\Uninstall.exe", folder, script, true)),
-            bytes.str());
-  DeleteFileW(script.c_str());
-  SetCurrentDirectoryW(oldCurrent);
-  DeleteTree(folder);
+  // The script holds the short forms.
+  EXPECT_EQ(ExpectedLines(ScriptPathText(exe), ScriptPathText(folder), L"C:\\x.bat", false),
+            Lines(MakeRemovalScriptText(exe, folder, L"C:\\x.bat", false)));
 }

@@ -2,41 +2,23 @@
 #include <windows.h>
 
 #include "environment/temp_folder.h"
+#include "support/import_patch.h"
 #include "support/registry_sandbox.h"
 
-namespace {
+class TempFolder : public RegistrySandbox {};
 
-class TempFolder : public RegistrySandbox {
- protected:
-  void SetTempFolderSetting(const wchar_t* text) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExW(key, L"TempFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-  }
-};
-
-}  // namespace
-
-TEST_F(TempFolder, SystemFolderEndsWithBackslash) {
-  wchar_t expected[MAX_PATH + 1];
-  GetTempPathW(MAX_PATH + 1, expected);
-  EXPECT_EQ(std::wstring(expected), GetSystemTempFolder());
-  EXPECT_EQ(L'\\', GetSystemTempFolder().back());
-}
-
-TEST_F(TempFolder, ConfiguredFolderIsExpandedAndMustExist) {
-  const std::wstring work = GetSystemTempFolder() + L"BramixWork";
-  CreateDirectoryW(work.c_str(), nullptr);
+TEST_F(TempFolder, ConfiguredFolderWhenItExistsElseTheSystemOne) {
+  const std::wstring work = GetSystemTempFolder() + L"BramixWork", setting = L"%TEMP%\\BramixWork";
+  ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"TempFolder", REG_SZ, setting.c_str(),
+                               static_cast<DWORD>((setting.size() + 1) * sizeof(wchar_t))));
   std::wstring out;
-  SetTempFolderSetting(L"%TEMP%\\BramixWork");
+  ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
   GetConfiguredTempFolder(out);
   EXPECT_EQ(0, _wcsicmp((work + L"\\").c_str(), out.c_str())) << out;
-
-  SetTempFolderSetting(L"%TEMP%\\BramixNoSuchFolder");
+  RemoveDirectoryW(work.c_str());
   GetConfiguredTempFolder(out);
   EXPECT_EQ(GetSystemTempFolder(), out);
-  RemoveDirectoryW(work.c_str());
+  ScopedImportPatch patch("GetTempPathW", reinterpret_cast<void*>(+[](DWORD, LPWSTR) -> DWORD { return 0; }));
+  ASSERT_TRUE(patch.Patched());
+  EXPECT_EQ(L"\\zpktemp\\", GetSystemTempFolder());
 }
