@@ -1,192 +1,98 @@
-// The settings file's format: what a file's lines become and what a save writes.
+// The settings file's format on text in memory: what its lines become and what a save writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 
 #include "settings/settings_store.h"
 #include "settings/text_reader.h"
-#include "unit/settings/settings_test_files.h"
 
 namespace {
 
-void LoadText(SettingsStore& store, const std::wstring& text) {
+std::string Utf16(const std::wstring& text) {
+  return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+void Load(SettingsStore& store, const std::wstring& text) {
   StringList lines;
   SplitTextLines(text, lines);
   store.LoadLines(lines, L"");
 }
 
-std::wstring Get(SettingsStore& store, HKEY root, const wchar_t* keyPath, const wchar_t* name,
-                 const wchar_t* defaultText = L"<none>") {
-  wchar_t buffer[256];
-  EXPECT_TRUE(store.GetString(root, keyPath, name, buffer, defaultText, 256));
-  return buffer;
-}
-
-DWORD GetNumber(SettingsStore& store, const wchar_t* keyPath, const wchar_t* name, DWORD defaultValue = 99) {
-  DWORD value = 0;
-  EXPECT_TRUE(store.GetDword(HKEY_CURRENT_USER, keyPath, name, defaultValue, value));
-  return value;
+// Entries in the text other than Global switches: lines beginning with a letter and holding "=".
+size_t CountEntries(const std::wstring& text) {
+  StringList lines;
+  SplitTextLines(text, lines);
+  size_t count = 0;
+  for (std::wstring line; lines.Next(line);)
+    count += IsAsciiLetter(line[0]) && line.find(L'=') != line.npos && !line.starts_with(L"Global\\");
+  return count;
 }
 
 }  // namespace
 
-TEST(SettingsStore, GlobalSwitchesAreNormalisedAndAlwaysWritten) {
+TEST(SettingsStore, LinesAreReadChangedAndWrittenBack) {
   SettingsStore store;
-  LoadText(store, L"Global\\Integration=0\r\n");
-  EXPECT_FALSE(store.IntegrationAllowed());
-  EXPECT_EQ(Utf16File(L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\n"),
-            store.FileBytes());
-
-  SettingsStore seven;
-  LoadText(seven, L"Global\\Integration=7\nGlobal\\AppData=\"0\"\n");
-  EXPECT_TRUE(seven.IntegrationAllowed());
-  EXPECT_EQ(Utf16File(L"Global\\AppData=0\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"),
-            seven.FileBytes());
-}
-
-TEST(SettingsStore, LinesAreTakenAsTheFileWritesThem) {
-  SettingsStore store;
-  LoadText(store,
-           L"; comment=1\n"
-           L"[Section]\n"
-           L"  HKCU\\Setup\\Indented=1\n"
-           L"HKCU\\Setup\\NoEquals\n"
-           L"HKCU\\Setup\\Quoted=\"a b\"\n"
-           L"HKCU\\Setup\\HalfQuoted=\"a b\n"
-           L"HKCU\\Setup\\Empty=\"\n"
-           L"HKCU\\Setup\\Hex=bin:12ab\n"
-           L"HKCU\\Setup\\Letters=bin:ab\n"
-           L"HKCU\\Setup\\Capitals=BIN:12\n"
-           L"HKCU\\Setup\\Spaced = 5\n"
-           L"HKCU\\Setup\\Dup=first\n"
-           L"HKCU\\Setup\\Dup=second\n");
-  EXPECT_EQ(L"a b", Get(store, HKEY_CURRENT_USER, L"Setup", L"Quoted"));
-  EXPECT_EQ(L"a b", Get(store, HKEY_CURRENT_USER, L"Setup", L"HalfQuoted"));
-  EXPECT_EQ(L"", Get(store, HKEY_CURRENT_USER, L"Setup", L"Empty"));
-  EXPECT_EQ(L"12ab", Get(store, HKEY_CURRENT_USER, L"Setup", L"Hex"));
-  EXPECT_EQ(12u, GetNumber(store, L"Setup", L"Hex"));
-  EXPECT_EQ(0u, GetNumber(store, L"Setup", L"Letters"));
-  EXPECT_EQ(L"BIN:12", Get(store, HKEY_CURRENT_USER, L"Setup", L"Capitals"));
-  EXPECT_EQ(L"<none>", Get(store, HKEY_CURRENT_USER, L"Setup", L"Spaced"));
-  EXPECT_EQ(0u, GetNumber(store, L"Setup", L"Spaced "));
-  EXPECT_EQ(L"first", Get(store, HKEY_CURRENT_USER, L"Setup", L"Dup"));
-  EXPECT_EQ(L"<none>", Get(store, HKEY_CURRENT_USER, L"SETUP", L"Quoted"));
-  EXPECT_EQ(L"<none>", Get(store, HKEY_CURRENT_USER, L"Setup", L"Indented"));
-
-  store.SetString(HKEY_CURRENT_USER, L"Setup", L"Dup", L"third");
-  EXPECT_EQ(Utf16File(L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"
-                      L"HKCU\\Setup\\Capitals=BIN:12\r\n"
-                      L"HKCU\\Setup\\Dup=\"third\"\r\n"
-                      L"HKCU\\Setup\\Dup=second\r\n"
-                      L"HKCU\\Setup\\Empty=\"\"\r\n"
-                      L"HKCU\\Setup\\HalfQuoted=\"a b\"\r\n"
-                      L"HKCU\\Setup\\Hex=bin:12ab\r\n"
-                      L"HKCU\\Setup\\Letters=bin:ab\r\n"
-                      L"HKCU\\Setup\\Quoted=\"a b\"\r\n"
-                      L"HKCU\\Setup\\Spaced = 5\r\n"),
-            store.FileBytes());
-
-  store.Remove(HKEY_CURRENT_USER, L"Setup", L"Dup");
-  EXPECT_EQ(L"<none>", Get(store, HKEY_CURRENT_USER, L"Setup", L"Dup"));
-}
-
-TEST(SettingsStore, RequestsMapOntoEntryNames) {
-  SettingsStore store;
-  LoadText(store,
-           L"HKCU\\Setup\\MenuItems\\Open=1\nHKCU\\Setup\\A=1\nHKCU\\SetupX\\B=1\nHKLM\\Setup\\C=1\n"
-           L"Other=1\n");
-  EXPECT_EQ(1u, GetNumber(store, L"Setup\\MenuItems", L"Open"));
-  DWORD fromNullRoot = 0;
-  store.GetDword(nullptr, L"", L"Other", 5, fromNullRoot);
-  EXPECT_EQ(1u, fromNullRoot);
-  DWORD count = 0;
-  store.GetChars(HKEY_LOCAL_MACHINE, L"Setup", L"C", count);
-  EXPECT_EQ(2u, count);
-  store.GetChars(HKEY_LOCAL_MACHINE, L"Setup", L"Missing", count);
-  EXPECT_EQ(0u, count);
-
-  // Absolute key paths and other roots are not the file's business.
-  EXPECT_FALSE(store.TakesRequest(HKEY_CURRENT_USER, L"\\Software\\Classes"));
-  EXPECT_FALSE(store.TakesRequest(HKEY_CLASSES_ROOT, L"Setup"));
-  EXPECT_FALSE(store.SetString(HKEY_CLASSES_ROOT, L"Setup", L"A", L"x"));
-
-  // A whole key goes with its subkeys, a key that merely begins the same stays.
-  store.Remove(HKEY_CURRENT_USER, L"Setup", L"");
-  EXPECT_EQ(99u, GetNumber(store, L"Setup\\MenuItems", L"Open"));
-  EXPECT_EQ(99u, GetNumber(store, L"Setup", L"A"));
-  EXPECT_EQ(1u, GetNumber(store, L"SetupX", L"B"));
-  store.GetChars(HKEY_LOCAL_MACHINE, L"Setup", L"C", count);
-  EXPECT_EQ(2u, count);
-}
-
-TEST(SettingsStore, NumbersKeepAll32Bits) {
-  SettingsStore store;
-  LoadText(store,
-           L"HKCU\\N\\Minus=-1\nHKCU\\N\\Long=99999999999999999999999999999999\nHKCU\\N\\Word=12abc\n");
-  EXPECT_EQ(0xFFFFFFFFu, GetNumber(store, L"N", L"Minus"));
-  EXPECT_EQ(12u, GetNumber(store, L"N", L"Word"));
-  GetNumber(store, L"N", L"Long");  // wraps; must not fault
-
-  store.SetDword(HKEY_CURRENT_USER, L"N", L"Max", 0xFFFFFFFFu);
-  EXPECT_EQ(L"4294967295", Get(store, HKEY_CURRENT_USER, L"N", L"Max"));
-  EXPECT_EQ(0xFFFFFFFFu, GetNumber(store, L"N", L"Max"));
-}
-
-TEST(SettingsStore, WithoutAFileNothingIsHandled) {
-  SettingsFolder folder;
-  SettingsStore store;
-  EXPECT_FALSE(store.LoadFile(folder.Path(L"missing.ini")));
-  wchar_t buffer[8] = L"keep";
-  EXPECT_FALSE(store.GetString(HKEY_CURRENT_USER, L"Setup", L"A", buffer, L"def", 8));
-  EXPECT_FALSE(store.SetDword(HKEY_CURRENT_USER, L"Setup", L"A", 1));
-  EXPECT_FALSE(store.Remove(HKEY_CURRENT_USER, L"Setup", L""));
-  EXPECT_TRUE(store.IntegrationAllowed());
-  EXPECT_FALSE(store.SaveSettingsFile());
-  EXPECT_FALSE(FileExists(folder.Path(L"missing.ini")));
-}
-
-TEST(SettingsStore, SaveRewritesTheFileOnDisk) {
-  SettingsFolder folder;
-  const std::wstring path = folder.Path(L"Bramix.ini");
-  WriteBytes(path, "HKCU\\Setup\\A=1\r\nHKCU\\Setup\\Text=\"x\"\r\n");
-  {
-    SettingsStore store;
-    ASSERT_TRUE(store.LoadFile(path));
-    store.SetString(HKEY_CURRENT_USER, L"Setup", L"Text", L"two\r\nlines=2\r\n zz=3");
-    EXPECT_TRUE(store.SaveSettingsFile());
-    EXPECT_EQ(store.FileBytes(), ReadBytes(path));
+  Load(store, L"; q=1\n[q=1]\n  q=1\nq\nQ=1\nt=\"a b\"\nh=\"a b\ne=\"\nb=bin:12ab\nl=bin:ab\nc=BIN:12\ns = 5\n"
+              L"s= 5\nm=-1\nd=9x\nd=2\nw=7\nwx\\y=1\nw\\x=2\nGlobal\\Integration=7\nGlobal\\AppData=\"0\"");
+  // Each name's text and number; ? and 99 where there is no entry.
+  struct Read { const wchar_t *name, *text; DWORD number; };
+  const Read rows[] = {{L"q", L"?", 99}, {L"t", L"a b", 0}, {L"h", L"a b", 0}, {L"e", L"", 0}, {L"b", L"12ab", 12},
+                       {L"l", L"ab", 0}, {L"c", L"BIN:12", 0}, {L"s", L" 5", 0}, {L"d", L"9x", 9}, {L"m", L"-1", ~0u}};
+  for (const Read& read : rows) {
+    wchar_t text[16];
+    DWORD number = 0;
+    EXPECT_TRUE(store.GetString(nullptr, L"", read.name, text, L"?", 16) &&
+                store.GetDword(nullptr, L"", read.name, 99, number));
+    EXPECT_STREQ(read.text, text) << read.name;
+    EXPECT_EQ(read.number, number) << read.name;
   }
-  // A line break in a value is written as it is and splits the value next time.
-  SettingsStore again;
-  ASSERT_TRUE(again.LoadFile(path));
-  EXPECT_EQ(L"two", Get(again, HKEY_CURRENT_USER, L"Setup", L"Text"));
-  EXPECT_EQ(L"2", Get(again, nullptr, L"", L"lines"));
-  EXPECT_EQ(Utf16File(L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"
-                      L"HKCU\\Setup\\A=1\r\nHKCU\\Setup\\Text=\"two\"\r\nlines=2\r\n"),
-            again.FileBytes());
-
-  // A file that cannot be replaced keeps its content.
-  const std::string before = ReadBytes(path);
-  again.SetDword(HKEY_CURRENT_USER, L"Setup", L"A", 2);
-  {
-    UniqueFile locked(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(locked);
-    EXPECT_FALSE(again.SaveSettingsFile());
-  }
-  EXPECT_EQ(before, ReadBytes(path));
-  again.Clear();
+  store.Remove(nullptr, L"", L"d");
+  store.Remove(nullptr, L"w", L"");
+  store.SetDword(nullptr, L"", L"max", 0xFFFFFFFFu);
+  store.SetString(nullptr, L"", L"b", L"new");
+  EXPECT_EQ(Utf16(L"Global\\AppData=0\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\nQ=1\r\nb=\"new\"\r\n"
+                  L"c=BIN:12\r\ne=\"\"\r\nh=\"a b\"\r\nl=bin:ab\r\nm=-1\r\nmax=4294967295\r\ns= 5\r\ns = 5\r\n"
+                  L"t=\"a b\"\r\nw=7\r\nwx\\y=1\r\n"),
+            store.FileBytes());
 }
 
-TEST(SettingsStore, SaveSettingsOffLeavesTheFileAlone) {
-  SettingsFolder folder;
-  const std::wstring path = folder.Path(L"Bramix.ini");
-  const std::string original = "Global\\SaveSettings=0\nHKCU\\Setup\\A=1\n";
-  WriteBytes(path, original);
-  {
-    SettingsStore store;
-    ASSERT_TRUE(store.LoadFile(path));
-    store.SetDword(HKEY_CURRENT_USER, L"Setup", L"A", 5);
-    EXPECT_FALSE(store.SaveSettingsFile());
-  }  // and at the end of the store's life
-  EXPECT_EQ(original, ReadBytes(path));
+// Damaged and random files: every line that is an entry is kept, the switches are
+// normalised, and a saved file reads back to itself.
+TEST(SettingsStore, DamagedFilesReadAndSaveConsistently) {
+  const std::string text = "Global\\Integration=0\r\nHKCU\\A=\"x y\"\r\n[S]\r\n; c\r\n  In=1\r\nB=bin:0a\r\n"
+                           "C = -12\r\nGlobal\\SaveSettings=\"0\r\nN\xC3\xA9=\xE4\xB8\xAD\r\n";
+  const std::string seeds[] = {text, "\xEF\xBB\xBF" + text, Utf16(std::wstring(text.begin(), text.end()))};
+  std::string big;
+  while (big.size() < (3u << 20)) big += "HKCU\\Key" + std::to_string(big.size()) + "=\"value\"\r\n";
+  const std::string extremes[] = {
+      "", "\xFF\xFE", "\xEF\xBB\xBF", "\xFF", big, "\xEF\xBB\xBFHKCU\\A=\xC3\x28\xF8\x88\r\nB=1",
+      "A=" + std::string(100000, 'v') + "\r\n" + std::string(100000, 'N') + "=1", Utf16(L"A=\xD800\r\n") + "x"};
+  std::mt19937 random(20240611);
+  auto pick = [&](size_t n) { return n ? random() % n : 0; };
+  for (size_t round = 0; round < 3000; ++round) {
+    std::string bytes = round < std::size(extremes) ? extremes[round] : seeds[round % 3];
+    for (size_t step = round < std::size(extremes) ? 0 : 1 + pick(8); step > 0; --step) {
+      const size_t at = pick(bytes.size() + 1), kind = pick(4);
+      if (kind == 0) bytes.insert(at, 1, pick(2) ? "\r\n=\"\xFF\xFE b\\-\t"[pick(11)] : static_cast<char>(random()));
+      if (kind == 1) bytes.erase(at, pick(16));
+      if (kind == 2) bytes.resize(at);
+      if (kind == 3) bytes.insert(at, bytes.substr(pick(bytes.size() + 1), pick(64)));
+    }
+    if (round % 10 == 9) bytes.resize(pick(3000)), std::generate(bytes.begin(), bytes.end(), random);
+    SCOPED_TRACE(round);
+    const std::wstring read = DecodeTextBytes({bytes.begin(), bytes.end()});
+    SettingsStore store, again;
+    Load(store, read);
+    const std::string saved = store.FileBytes();
+    const std::wstring written = L"\n" + DecodeTextBytes({saved.begin(), saved.end()});
+    Load(again, written);
+    ASSERT_EQ(saved, again.FileBytes()) << "a saved file reads back to itself";
+    ASSERT_EQ(CountEntries(read), CountEntries(written));
+    for (std::wstring name : {L"\nGlobal\\AppData=", L"\nGlobal\\Integration=", L"\nGlobal\\SaveSettings="}) {
+      const size_t at = written.find(name);
+      ASSERT_TRUE(at != written.npos && (at == written.find(name + L"0\r") || at == written.find(name + L"1\r")));
+    }
+  }
 }
