@@ -164,7 +164,39 @@ step_warning() {
   printf '  Uninstall.exe /wait /warning -> closed by the demo after the screenshot (code %d)\n' "$code"
 }
 
-STEPS=(step_unknown_switch step_wait step_warning)
+step_question() {
+  log "Without switches the program asks before it removes anything"
+  start_program
+  if wait_for_window 30; then
+    sleep 1
+    screenshot question.png
+  else
+    echo "  no window appeared within 30 s" >&2
+  fi
+  wineserver -k
+  wait "$program_pid" || true
+  echo "  closed by the demo without an answer; the installation is untouched:"
+  ls -1 "$stage" | sed 's/^/    /'
+}
+
+step_silent_uninstall() {
+  log "/s removes the listed files, the product's registry data and, through its script, itself"
+  wine reg add 'HKCU\Software\Bramix\Setup' /v ShellExt /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  run_program /s
+  wineserver -w  # the self-removal script runs after the program has ended
+  if [ -e "$stage" ]; then
+    echo "  left in the installation folder:"; ls -1R "$stage" | sed 's/^/    /'
+  else
+    echo "  the installation folder is gone"
+  fi
+  if wine reg query 'HKCU\Software\Bramix' >/dev/null 2>&1; then
+    echo "  HKCU\Software\Bramix is still there"
+  else
+    echo "  HKCU\Software\Bramix is gone"
+  fi
+}
+
+STEPS=(step_unknown_switch step_wait step_warning step_question step_silent_uninstall)
 
 prepare_tools
 build_program
