@@ -15,6 +15,7 @@
 #include "localization/language_table.h"
 #include "localization/strings.h"
 #include "support/import_patch.h"
+#include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -212,4 +213,25 @@ TEST_F(LanguageFile, RandomCutDamagedAndMarkerlessFiles) {
         for (const auto& [name, value] : keys) EXPECT_EQ(value, TextOf(table, "s:" + name)) << round;
     }
   }
+}
+
+class LanguageFolder : public RegistrySandbox {};
+
+TEST_F(LanguageFolder, RedirectsOnlyToAFileThatExistsInTheConfiguredFolder) {
+  EXPECT_FALSE(LanguageFolderRedirectionBuiltIn());  // as delivered the marker reads LngFolder0
+  std::wstring out;
+  ResolveLanguagePath(L"C:\\x\\uninstall.lng", out);
+  EXPECT_EQ(L"C:\\x\\uninstall.lng", out);
+
+  wchar_t temp[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+  const std::wstring translated = std::wstring(temp) + L"\\redirected_uninstall.lng";
+  CloseHandle(CreateFileW(translated.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\General", L"LanguageFolder",
+                                           REG_SZ, L"%TEMP%", 14));
+  RedirectToLanguageFolder(L"C:\\x\\redirected_uninstall.lng", out);
+  EXPECT_EQ(translated, out);
+  RedirectToLanguageFolder(L"C:\\x\\missing.lng", out);
+  EXPECT_EQ(L"C:\\x\\missing.lng", out);
+  DeleteFileW(translated.c_str());
 }
