@@ -1,4 +1,3 @@
-// The registry layer against the sandboxed registry of the Wine prefix.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,18 +9,14 @@
 #include "support/registry_sandbox.h"
 
 namespace {
-
 // "type:bytes" of a value as the registry holds it, or "missing".
 std::string Raw(HKEY root, const std::wstring& path, const wchar_t* name = L"v") {
   char data[64];
   DWORD type = 0, size = sizeof(data);
-  if (RegGetValueW(root, path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) != ERROR_SUCCESS)
-    return "missing";
-  return std::to_string(type) + ":" + std::string(data, size);
+  bool ok = !RegGetValueW(root, path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size);
+  return ok ? std::to_string(type) + ":" + std::string(data, size) : "missing";
 }
-
-class Registry : public RegistrySandbox {};
-
+using Registry = RegistrySandbox;
 }  // namespace
 
 TEST_F(Registry, KeyPathsValuesReadsAndViews) {
@@ -34,25 +29,18 @@ TEST_F(Registry, KeyPathsValuesReadsAndViews) {
     EXPECT_EQ(std::string("4:\1\0\0\0", 6), Raw(root, L"Software\\Apps"));
   }
   EXPECT_EQ(ERROR_BAD_PATHNAME, SetRegDword(HKEY_CLASSES_ROOT, L"\\Lead", L"v", 1));
-
-  SetRegString(L"S", L"Nine", L"123456789");
-  SetRegString(L"S", L"Twenty", L"12345678901234567890");
+  for (auto [name, text] : {std::pair{L"Nine", L"123456789"}, {L"Twenty", L"12345678901234567890"}, {L"One", L"1"},
+                            {L"Two", L"12"}})
+    SetRegString(L"S", name, text);
   wchar_t buffer[10];
-  EXPECT_TRUE(GetRegString(L"S", L"Nine", buffer, L"default", 10));
-  EXPECT_STREQ(L"123456789", buffer);
-  EXPECT_FALSE(GetRegString(L"S", L"Twenty", buffer, L"the default text", 10));
-  EXPECT_STREQ(L"the defau", buffer);
-  SetRegString(L"S", L"One", L"1");
-  SetRegString(L"S", L"Two", L"12");
+  EXPECT_TRUE(GetRegString(L"S", L"Nine", buffer, L"default", 10) && !wcscmp(L"123456789", buffer));
+  EXPECT_TRUE(!GetRegString(L"S", L"Twenty", buffer, L"the default text", 10) && !wcscmp(L"the defau", buffer));
   EXPECT_EQ(49u, GetRegDword(L"S", L"One", 5));
   EXPECT_EQ(5u, GetRegDword(L"S", L"Two", 5));
-
   // The 32-bit view exists only in the real HKEY_LOCAL_MACHINE\Software.
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
   const wchar_t* key = L"\\Software\\UninstallTests.View";
   const std::wstring view32 = L"Software\\Wow6432Node\\UninstallTests.View";
-  auto clean = [&] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, key + 1), RegDeleteTreeW(HKEY_LOCAL_MACHINE, view32.c_str()); };
-  clean();
   SetRegString(HKEY_LOCAL_MACHINE, key, L"v", L"6");
   SetRegView32(true);
   SetRegString(HKEY_LOCAL_MACHINE, key, L"v", L"3");
@@ -61,10 +49,10 @@ TEST_F(Registry, KeyPathsValuesReadsAndViews) {
   EXPECT_EQ("missing", Raw(HKEY_LOCAL_MACHINE, key + 1));
   EXPECT_NE("missing", Raw(HKEY_LOCAL_MACHINE, view32));
   SetRegView32(false);
-  clean();
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, key + 1), RegDeleteTreeW(HKEY_LOCAL_MACHINE, view32.c_str());
 }
 
-TEST_F(Registry, KeysGoOnlyWithoutSubkeysTreesGoWhole) {
+TEST_F(Registry, KeysGoOnlyWithoutSubkeysTreesGoWholeAndAFileIsAskedFirst) {
   SetRegDword(L"K\\Child", L"v", 1);
   RemoveRegKey(HKEY_CURRENT_USER, L"K");
   SetRegDword(L"T", L"v", 1);
@@ -77,20 +65,15 @@ TEST_F(Registry, KeysGoOnlyWithoutSubkeysTreesGoWhole) {
   RemoveRegTree(HKEY_CURRENT_USER, L"T");
   EXPECT_EQ("missing", Raw(HKEY_CURRENT_USER, L"Software\\Bramix\\T"));
   EXPECT_NE("missing", Raw(HKEY_CURRENT_USER, L"Software\\Bramix\\K\\Child"));
-}
 
-TEST_F(Registry, ASettingsFileIsAskedFirst) {
   StringList lines;
   SplitTextLines(L"Global\\Integration=0\nHKCU\\Setup\\Name=\"from file\"\n", lines);
   ProcessSettingsStore().LoadLines(lines, L"");
   wchar_t buffer[16];
-  EXPECT_TRUE(GetRegString(L"Setup", L"Name", buffer, L"dflt", 16));
-  EXPECT_STREQ(L"from file", buffer);
-  EXPECT_TRUE(GetRegString(L"Setup", L"Absent", buffer, L"dflt", 16));
-  EXPECT_STREQ(L"dflt", buffer);
-  EXPECT_EQ(0, SetRegDword(L"Setup", L"v", 3));
-  EXPECT_EQ(0, SetRegDword(HKEY_CLASSES_ROOT, L".zip", L"v", 1));
-  EXPECT_EQ(0, SetRegDword(HKEY_LOCAL_MACHINE, L"\\Software\\X", L"v", 1));
+  EXPECT_TRUE(GetRegString(L"Setup", L"Name", buffer, L"dflt", 16) && !wcscmp(L"from file", buffer));
+  EXPECT_TRUE(GetRegString(L"Setup", L"Absent", buffer, L"dflt", 16) && !wcscmp(L"dflt", buffer));
+  EXPECT_EQ(0, SetRegDword(L"Setup", L"v", 3) | SetRegDword(HKEY_CLASSES_ROOT, L".zip", L"v", 1) |
+                   SetRegDword(HKEY_LOCAL_MACHINE, L"\\Software\\X", L"v", 1));
   EXPECT_EQ("missing" "missing" "missing", Raw(HKEY_CLASSES_ROOT, L".zip") + Raw(HKEY_LOCAL_MACHINE, L"Software\\X") +
                                                Raw(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup"));
   ProcessSettingsStore().Clear();
