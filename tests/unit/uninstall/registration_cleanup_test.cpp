@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "environment/temp_folder.h"
 #include "environment/unique_handle.h"
 #include "startup/run_state.h"
+#include "support/import_patch.h"
 #include "support/registry_sandbox.h"
 #include "uninstall/registration_cleanup.h"
 
@@ -22,14 +24,13 @@ const struct {
     {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver", L"", false, true},
     {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe", L"", false, true},
     {HKEY_CLASSES_ROOT, L".zip", L"", true, true},
-    {HKEY_CLASSES_ROOT, L"Other", L"", true, true},
     {HKEY_CURRENT_USER, L"Software\\Other", L"", true, true}};
 
 }  // namespace
 
-class RegistrationCleanup : public RegistrySandbox {};
+class Registry : public RegistrySandbox {};
 
-TEST_F(RegistrationCleanup, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
+TEST_F(Registry, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
   RemoveRegistrations();  // nothing to remove: returns normally
   for (bool msi : {false, true}) {
     for (const auto& k : kKeys)
@@ -43,4 +44,20 @@ TEST_F(RegistrationCleanup, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
     }
   }
   RunState.Msi = false;
+}
+
+TEST_F(Registry, ConfiguredTempFolderWhenItExistsElseTheSystemOne) {
+  const std::wstring work = GetSystemTempFolder() + L"BramixWork", setting = L"%TEMP%\\BramixWork";
+  ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"TempFolder", REG_SZ, setting.c_str(),
+                               static_cast<DWORD>((setting.size() + 1) * sizeof(wchar_t))));
+  std::wstring out;
+  ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+  GetConfiguredTempFolder(out);
+  EXPECT_EQ(0, _wcsicmp((work + L"\\").c_str(), out.c_str())) << out;
+  RemoveDirectoryW(work.c_str());
+  GetConfiguredTempFolder(out);
+  EXPECT_EQ(GetSystemTempFolder(), out);
+  ScopedImportPatch patch("GetTempPathW", reinterpret_cast<void*>(+[](DWORD, LPWSTR) -> DWORD { return 0; }));
+  ASSERT_TRUE(patch.Patched());
+  EXPECT_EQ(L"\\zpktemp\\", GetSystemTempFolder());
 }

@@ -6,6 +6,7 @@
 
 #include "support/temp_folder.h"
 #include "uninstall/removal_script.h"
+#include "uninstall/uninstall_run.h"
 
 namespace {
 
@@ -31,32 +32,33 @@ std::vector<std::wstring> ExpectedLines(const std::wstring& u, const std::wstrin
 
 }  // namespace
 
-TEST(RemovalScript, NormalAndSilentScriptsLineByLine) {
-  const std::wstring b = L"C:\\users\\me\\Temp\\Uninstall_Zpk.Bat";
+class RemovalScript : public TempFolderTest {};
+
+TEST_F(RemovalScript, NormalAndSilentLineByLineWithDoubledPercentAndShortForms) {
+  const std::wstring d = L"C:\\Program Files\\Bramix 100% %PATH%", b = L"C:\\users\\me\\Temp\\Uninstall_Zpk.Bat";
+  const std::wstring doubled = L"C:\\Program Files\\Bramix 100%% %%PATH%%";
   for (bool silent : {false, true}) {
-    const std::vector<std::wstring> lines =
-        Lines(MakeRemovalScriptText(L"C:\\Program Files\\Bramix 100% %PATH%\\Uninstall.exe",
-                                    L"C:\\Program Files\\Bramix 100% %PATH%", b, silent));
+    const std::vector<std::wstring> lines = Lines(MakeRemovalScriptText(d + L"\\Uninstall.exe", d, b, silent));
     EXPECT_EQ(silent ? 18u : 19u, lines.size());
-    EXPECT_EQ(ExpectedLines(L"C:\\Program Files\\Bramix 100%% %%PATH%%\\Uninstall.exe",
-                            L"C:\\Program Files\\Bramix 100%% %%PATH%%", b, silent),
-              lines);
+    EXPECT_EQ(ExpectedLines(doubled + L"\\Uninstall.exe", doubled, b, silent), lines);
   }
-}
-
-class RemovalScriptFile : public TempFolderTest {};
-
-TEST_F(RemovalScriptFile, NonAsciiPathsTakeTheirShortForm) {
   const std::wstring folder = Path(L"Bramix \u00e8 \u03b1\u03b2\u03b3"), exe = folder + L"\\Uninstall.exe";
   WriteBytes(exe, "x");
   for (const std::wstring& path : {folder, exe}) {
     const std::wstring spelt = ScriptPathText(path);
-    EXPECT_EQ(spelt.end(), std::find_if(spelt.begin(), spelt.end(), [](wchar_t c) { return c > 0x7F; })) << spelt;
+    EXPECT_TRUE(std::all_of(spelt.begin(), spelt.end(), [](wchar_t c) { return c <= 0x7F; })) << spelt;
     wchar_t longForm[MAX_PATH];
     ASSERT_NE(0u, GetLongPathNameW(spelt.c_str(), longForm, MAX_PATH));
     EXPECT_EQ(0, _wcsicmp(path.c_str(), longForm));
   }
-  // The script holds the short forms.
-  EXPECT_EQ(ExpectedLines(ScriptPathText(exe), ScriptPathText(folder), L"C:\\x.bat", false),
-            Lines(MakeRemovalScriptText(exe, folder, L"C:\\x.bat", false)));
+  EXPECT_EQ(ExpectedLines(ScriptPathText(exe), ScriptPathText(folder), b, false),
+            Lines(MakeRemovalScriptText(exe, folder, b, false)));
+}
+
+TEST(UninstallList, EntriesThatClimbOutOfTheFolder) {
+  for (const wchar_t* inside : {L"a.txt", L"sub\\..\\a.txt", L"sub/x/../../a", L".\\a", L"a\\.\\..", L"...txt"})
+    EXPECT_FALSE(EntryLeavesFolder(inside)) << inside;
+  for (const wchar_t* outside : {L"..", L"..\\outside.txt", L"../x", L"sub\\..\\..\\x", L".\\..\\x",
+                                 L"a\\..\\b\\..\\..\\x", L"sub\\...\\..\\..\\x", L".. \\x"})
+    EXPECT_TRUE(EntryLeavesFolder(outside)) << outside;
 }
