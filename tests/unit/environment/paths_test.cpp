@@ -11,59 +11,44 @@ namespace {
 
 std::wstring Removed(std::wstring path) { return RemoveNameFromPath(path), path; }
 std::wstring Slashed(std::wstring path) { return AddEndSlash(path), path; }
-std::wstring LongOf(const std::wstring& path) {
-  std::wstring out;
-  return MakeLongPath(path, out) ? out : L"<none>";
-}
+std::wstring Point(const wchar_t* path) { return std::to_wstring(PointToName(path)); }
+std::wstring Wild(const wchar_t* path) { return IsWildcard(path) ? L"wild" : L"plain"; }
+std::wstring LongOf(const std::wstring& path) { std::wstring out; return MakeLongPath(path, out) ? out : L"<none>"; }
 
 const std::wstring kLongModule = L"C:\\" + std::wstring(5000, L'd') + L"\\p.exe";
-// GetModuleFileNameW as Windows has it: a name that does not fit is cut, terminated
-// and reported with the buffer's size.
+// As on Windows, a name that does not fit is cut, terminated and reported with the buffer's size.
 DWORD WINAPI LongModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
-  buffer[kLongModule.copy(buffer, std::min<size_t>(size - 1, kLongModule.size()))] = 0;
+  buffer[kLongModule.copy(buffer, size - 1)] = 0;
   return static_cast<DWORD>(std::min<size_t>(size, kLongModule.size()));
 }
 
 }  // namespace
 
-TEST(Paths, SplittingAndJoining) {
-  auto point = [](const wchar_t* path) { return std::to_wstring(PointToName(path)); };
-  auto wild = [](const wchar_t* path) { return std::wstring(IsWildcard(path) ? L"wild" : L"plain"); };
+TEST(Paths, SplittingJoiningLongFormsAndModuleNames) {
+  std::wstring saved;
+  ASSERT_TRUE(GetCurrentFolder(saved) && SetCurrentFolder(L"Z:\\tmp"));
   const std::pair<std::wstring, std::wstring> table[] = {
-      {point(L"C:"), L"2"}, {point(L"dir/file"), L"4"}, {point(L"file"), L"0"}, {point(L"1:x"), L"0"},
+      {Point(L"C:"), L"2"}, {Point(L"dir/file"), L"4"}, {Point(L"file"), L"0"}, {Point(L"1:x"), L"0"},
       {Removed(L"C:\\"), L"C:\\"}, {Removed(L"C:\\file"), L"C:\\"}, {Removed(L"C:file"), L"C:"},
       {Removed(L"C:\\dir\\file"), L"C:\\dir"}, {Removed(L"\\\\server\\share\\f"), L"\\\\server\\share"},
       {Removed(L"file"), L""}, {Removed(L"\\file"), L"\\"}, {Removed(L"dir/file"), L"dir"},
       {MakeName(L"C:", L"x"), L"C:x"}, {MakeName(L"C:\\", L"x"), L"C:\\x"}, {MakeName(L"", L"x"), L"x"},
       {MakeName(L"dir", L"x"), L"dir\\x"}, {Slashed(L"dir/"), L"dir/\\"}, {Slashed(L"d\\"), L"d\\"},
-      {Slashed(L""), L""}, {wild(L"\\\\?\\C:\\x"), L"plain"}, {wild(L"C:\\*.txt"), L"wild"},
-      {wild(L"\\\\?\\C:\\a?"), L"wild"},
+      {Slashed(L""), L""}, {Wild(L"\\\\?\\C:\\x"), L"plain"}, {Wild(L"C:\\*.txt"), L"wild"},
+      {Wild(L"\\\\?\\C:\\a?"), L"wild"}, {LongOf(L""), L"<none>"}, {LongOf(L"\\\\"), L"<none>"},
+      {LongOf(L"\\\\a"), L"\\\\?\\UNC\\a"}, {LongOf(L"C:\\a\\b"), L"\\\\?\\C:\\a\\b"},
+      {LongOf(L"a\\b"), L"\\\\?\\Z:\\tmp\\a\\b"}, {LongOf(L"./a"), L"\\\\?\\Z:\\tmp\\a"},
+      {LongOf(L".\\./a"), L"\\\\?\\Z:\\tmp\\./a"}, {LongOf(L"..\\a"), L"\\\\?\\Z:\\tmp\\..\\a"},
+      {LongOf(L"/a"), L"\\\\?\\Z:/a"}, {LongOf(L"\\a"), L"\\\\?\\Z:\\a"},
   };
-  for (size_t i = 0; i < std::size(table); ++i) EXPECT_EQ(table[i].second, table[i].first) << "case " << i;
-}
-
-TEST(Paths, LongForms) {
-  std::wstring saved;
-  ASSERT_TRUE(GetCurrentFolder(saved));
-  ASSERT_TRUE(SetCurrentFolder(L"Z:\\tmp"));
-  const std::pair<std::wstring, std::wstring> table[] = {
-      {L"", L"<none>"}, {L"\\\\", L"<none>"}, {L"\\\\a", L"\\\\?\\UNC\\a"}, {L"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
-      {L"a\\b", L"\\\\?\\Z:\\tmp\\a\\b"}, {L"./a", L"\\\\?\\Z:\\tmp\\a"}, {L".\\./a", L"\\\\?\\Z:\\tmp\\./a"},
-      {L"..\\a", L"\\\\?\\Z:\\tmp\\..\\a"}, {L"/a", L"\\\\?\\Z:/a"}, {L"\\a", L"\\\\?\\Z:\\a"},
-  };
-  for (const auto& [source, expected] : table) EXPECT_EQ(expected, LongOf(source)) << source;
   SetCurrentFolder(saved);
-}
-
-TEST(Paths, ModuleNamesBeyondTheFirstBuffer) {
+  for (size_t i = 0; i < std::size(table); ++i) EXPECT_EQ(table[i].second, table[i].first) << "case " << i;
   ScopedImportPatch patch("GetModuleFileNameW", reinterpret_cast<void*>(LongModuleFileName));
   ASSERT_TRUE(patch.Patched());
   EXPECT_EQ(kLongModule, GetModulePath());
 }
 
-class ProductDataFolder : public RegistrySandbox {};
-
-TEST_F(ProductDataFolder, AMissingFolderInTheRegistryFallsBackToTheProgramFolder) {
+TEST_F(RegistrySandbox, AMissingProductDataFolderFallsBackToTheProgramFolder) {
   std::wstring out;
   if (GetRoamingDataFolder(out)) GTEST_SKIP() << "the prefix already has " << testing::PrintToString(out);
   for (std::wstring named : {L"C:\\no\\such\\folder", L"C:\\windows"}) {

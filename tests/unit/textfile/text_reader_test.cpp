@@ -13,8 +13,7 @@ using Lines = std::vector<std::wstring>;
 
 std::wstring Ansi(const std::string& bytes) {
   std::wstring out(bytes.size(), L'\0');
-  out.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), out.size()));
-  return out;
+  return out.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), out.data(), int(out.size()))), out;
 }
 
 class TextFileTest : public TempFolderTest {
@@ -31,7 +30,7 @@ class TextFileTest : public TempFolderTest {
 
 }  // namespace
 
-TEST_F(TextFileTest, EncodingsAndLines) {
+TEST_F(TextFileTest, EncodingsLinesAndDamagedFiles) {
   const std::string cjkWithoutBreak = "\xFF\xFE\x2D\x4E\x87\x65", badUtf8 = "\xEF\xBB\xBF\xC3\x28";
   EXPECT_EQ(Lines{}, ReadLines(""));
   EXPECT_EQ(Lines{Ansi("\xEF\xBB\xBF")}, ReadLines("\xEF\xBB\xBF"));  // a mark alone is too short
@@ -41,11 +40,7 @@ TEST_F(TextFileTest, EncodingsAndLines) {
   EXPECT_EQ(Lines{L"A\xD83D\xDE00\x20AC"}, ReadLines("\xEF\xBB\xBF" "A\xF0\x9F\x98\x80\xE2\x82\xAC"));
   EXPECT_EQ((Lines{L"a", L"b", L"c", L"d", L"e", L"\tkey = v", L"  x"}),
             ReadLines("a\r\nb\nc\rd\n\re\r\n\r\n \t \r\n\r\n\tkey = v \t\n\n  x  \r"));
-}
-
-// Damaged and random files of every kind: every line that comes back is a real line
-// (not empty, no trailing blank, no line break) found in order in the decoded text.
-TEST_F(TextFileTest, DamagedFilesGiveRealLines) {
+  // Damaged and random files: every line is non-empty, unbroken, trimmed and found in order in the decoded text.
   std::mt19937 random(20240601);
   auto below = [&](size_t n) { return n ? random() % n : 0; };
   const std::string pieces[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "\r\n", "\n\r", " \t", "\xC3",
@@ -57,11 +52,9 @@ TEST_F(TextFileTest, DamagedFilesGiveRealLines) {
     if (i % 300 == 0) bytes.insert(below(bytes.size() + 1), std::string(100000 * (1 + i % 2), "x\x4E"[i % 2]));
     if (below(4) == 0) bytes.resize(below(bytes.size() + 1));
     std::wstring text = DecodeTextBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    size_t at = 0;
-    for (const std::wstring& line : ReadLines(bytes)) {
-      ASSERT_FALSE(line.empty()) << i;
+    for (size_t at = 0; const std::wstring& line : ReadLines(bytes)) {
+      ASSERT_TRUE(!line.empty() && line.back() != L' ' && line.back() != L'\t') << i;
       ASSERT_EQ(std::wstring::npos, line.find_first_of(std::wstring(L"\r\n\0", 3))) << i;
-      ASSERT_TRUE(line.back() != L' ' && line.back() != L'\t') << i;
       ASSERT_NE(std::wstring::npos, at = text.find(line, at)) << i;
       at += line.size();
     }
