@@ -5,7 +5,7 @@
 
 #include "integration/integration_options.h"
 #include "settings/registry.h"
-#include "startup/run_state.h"
+#include "environment/run_state.h"
 
 namespace {
 
