@@ -257,6 +257,10 @@ std::string SettingsStore::FileBytes() const {
 
 bool SettingsStore::SaveSettingsFile() {
   if (!loaded_ || !saveSettings_) return false;
+  // Only a file that is still there is written back: the uninstall run deletes
+  // Bramix.ini when the installation list names it, and a copy made again at the
+  // end of the run would keep the installation folder from being removed.
+  if (!PathExists(path_)) return false;
   const std::string bytes = FileBytes();
   DiskFile file;
   if (!file.Create(path_)) return false;
