@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "localization/language_file.h"
-#include "localization/language_table.h"
+#include "localization/language_table_writer.h"
 #include "localization/strings.h"
 
 namespace {
@@ -70,16 +70,16 @@ struct Figures {
 };
 
 void Measure(const std::wstring& path, Figures& figures) {
-  TheLanguageTable().Clear();
+  WritableLanguageTexts().Clear();
   LARGE_INTEGER start = Now();
   LoadLanguage(path.c_str());
   figures.load = std::min(figures.load, Milliseconds(start, Now()));
 
-  TheLanguageTable().Clear();
+  WritableLanguageTexts().Clear();
   start = Now();
   ReadLanguageFile(path);
   figures.read = std::min(figures.read, Milliseconds(start, Now()));
-  figures.records = TheLanguageTable().Size();
+  figures.records = WritableLanguageTexts().Size();
 
   std::vector<std::string> keys;
   for (int i = 0; i < kKeys; ++i) keys.push_back("s:" + KeyName(i));
@@ -113,6 +113,6 @@ int wmain(int argc, wchar_t** argv) {
                 wide ? "UTF-16" : "ANSI", bytes.size(), figures.load, figures.read, figures.records, kKeys,
                 figures.lookup, 1000.0 * figures.lookup / kKeys, figures.found);
   }
-  TheLanguageTable().Clear();
+  WritableLanguageTexts().Clear();
   return 0;
 }

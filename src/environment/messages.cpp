@@ -1,22 +1,25 @@
 #include "environment/messages.h"
 
-#include "localization/strings.h"
-
 namespace {
 
 constexpr UINT kRightToLeftBoxFlags = MB_RTLREADING | MB_RIGHT;
 
+bool readRightToLeft = false;
 int screenDpiY = 0;
 
 }  // namespace
 
+void SetMessageReadingDirection(bool rightToLeft) { readRightToLeft = rightToLeft; }
+
+bool MessagesReadRightToLeft() { return readRightToLeft; }
+
 int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
-  if (IsRightToLeft()) flags |= kRightToLeftBoxFlags;
+  if (readRightToLeft) flags |= kRightToLeftBoxFlags;
   return MessageBoxW(owner, text, caption, flags);
 }
 
 void KeepLeftToRightReading(HWND control) {
-  if (!IsRightToLeft()) return;
+  if (!readRightToLeft) return;
   LONG style = GetWindowLongW(control, GWL_EXSTYLE);
   SetWindowLongW(control, GWL_EXSTYLE, style & ~WS_EX_RTLREADING);
 }

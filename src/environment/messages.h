@@ -3,7 +3,12 @@
 // and the screen's resolution.
 #include <windows.h>
 
-// Shows a message box; right-to-left languages add MB_RTLREADING | MB_RIGHT.
+// Sets the reading direction of the language in force; the language loader hands
+// it down when it has read the language. Left to right until then.
+void SetMessageReadingDirection(bool rightToLeft);
+// The direction last set: true for right to left.
+bool MessagesReadRightToLeft();
+// Shows a message box; right to left adds MB_RTLREADING | MB_RIGHT.
 // Returns MessageBoxW's result.
 int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
 // Keeps one control reading left to right inside a mirrored dialog.

@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include "environment/paths.h"
-#include "files/file_system.h"
-#include "settings/registry.h"
-#include "text/text_utils.h"
+#include <cwchar>
 
 namespace {
 
@@ -19,17 +16,4 @@ std::wstring GetSystemTempFolder() {
   DWORD length = GetTempPathW(kTempPathBuffer, buffer);
   if (length == 0 || length > kTempPathBuffer || buffer[0] == L'\0') return kFallbackTempFolder;
   return std::wstring(buffer, wcsnlen(buffer, kTempPathBuffer));
-}
-
-void GetConfiguredTempFolder(std::wstring& out) {
-  std::wstring configured;
-  GetRegText(L"Paths", L"TempFolder", configured, L"");
-  ExpandEnvVars(configured);  // on failure the text read stays as it is
-  if (!configured.empty() && PathExists(configured)) {
-    AddEndSlash(configured);
-    out = configured;
-    return;
-  }
-  out = GetSystemTempFolder();
-  AddEndSlash(out);
 }

@@ -9,10 +9,12 @@
 #include <new>
 #include <vector>
 
+#include "environment/messages.h"
 #include "environment/paths.h"
 #include "files/disk_file.h"
 #include "localization/key_table.h"
 #include "localization/language_table.h"
+#include "localization/language_table_writer.h"
 #include "localization/strings.h"
 #include "text/text_utils.h"
 
@@ -251,14 +253,15 @@ void ReadLanguageFile(const std::wstring& path) {
   if (form == MarkerForm::kNone) return;
   std::unique_ptr<wchar_t[]> text = ReadText(file, markerOffset, form);
   file.Close();
-  if (text) ParseLanguageText(text.get(), TheLanguageTable());
+  if (text) ParseLanguageText(text.get(), WritableLanguageTexts());
 }
 
 void LoadLanguage(const wchar_t* fileName) {
   std::wstring path;
   ResolveLanguagePath(fileName, path);
   ReadLanguageFile(path);
-  LanguageTable& table = TheLanguageTable();
+  LanguageTable& table = WritableLanguageTexts();
   if (FindResourceW(ResourceModule(), L"RTL", RT_DIALOG)) table.RightToLeft = true;
   if (table.RightToLeft) SetProcessDefaultLayout(LAYOUT_RTL);
+  SetMessageReadingDirection(table.RightToLeft);
 }

@@ -1,9 +1,12 @@
 #include "localization/language_table.h"
+#include "localization/language_table_writer.h"
 
 #include <algorithm>
 #include <string_view>
 
 namespace {
+
+constinit LanguageTable processTable;
 
 // std::string orders its bytes as unsigned characters, as strcmp does.
 bool KeyLess(const LanguageRecord& a, const LanguageRecord& b) { return a.Key < b.Key; }
@@ -29,7 +32,6 @@ const std::wstring* LanguageTable::Find(const char* key) const {
   return &found->Text;
 }
 
-LanguageTable& TheLanguageTable() {
-  static LanguageTable table;
-  return table;
-}
+const LanguageTable& LanguageTexts() { return processTable; }
+
+LanguageTable& WritableLanguageTexts() { return processTable; }

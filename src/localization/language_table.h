@@ -31,5 +31,6 @@ class LanguageTable {
   std::vector<LanguageRecord> records_;
 };
 
-// The process-wide table, empty until a language file has been read.
-LanguageTable& TheLanguageTable();
+// The process-wide table, empty until a language file has been read. Only the
+// language loader writes it, through localization/language_table_writer.h.
+const LanguageTable& LanguageTexts();

@@ -25,12 +25,9 @@ constexpr DWORD kMaxFolderChars = 65536;
 
 HMODULE programModule = nullptr;
 
-// Frees the language library at process exit.
-struct LanguageDll {
-  UniqueModule module;
-  ~LanguageDll() { FreeLanguageDll(); }
-};
-LanguageDll languageDll;
+// Freed by the entry routine as one of the run's last steps (and earlier by the
+// uninstall run), so it is empty by the time static objects go away.
+UniqueModule languageDll;
 
 wchar_t resultBuffers[kRotatingBuffers][kLocalizedBufferSize];
 uint32_t rotationIndex = 0;
@@ -66,19 +63,19 @@ bool ReadLanguageFolder(std::wstring& folder) {
 
 HMODULE ProgramModule() { return programModule ? programModule : GetModuleHandleW(nullptr); }
 
-HMODULE ResourceModule() { return languageDll.module ? languageDll.module.get() : ProgramModule(); }
+HMODULE ResourceModule() { return languageDll ? languageDll.get() : ProgramModule(); }
 
-bool IsLanguageDllLoaded() { return static_cast<bool>(languageDll.module); }
+bool IsLanguageDllLoaded() { return static_cast<bool>(languageDll); }
 
 void LoadLanguageDll(HMODULE program) {
   FreeLanguageDll();
   programModule = program;
   std::wstring path;
   ResolveLanguagePath(GetModuleFolderFile(L"zpklng.dll"), path);
-  languageDll.module.reset(LoadLibraryExW(path.c_str(), nullptr, LanguageDllLoadFlags()));
+  languageDll.reset(LoadLibraryExW(path.c_str(), nullptr, LanguageDllLoadFlags()));
 }
 
-void FreeLanguageDll() { languageDll.module.reset(); }
+void FreeLanguageDll() { languageDll.reset(); }
 
 bool LanguageFolderRedirectionBuiltIn() {
   for (size_t i = 0; kLanguageFolderMarker[i] != '\0'; ++i)
@@ -104,7 +101,7 @@ void ResolveLanguagePath(const std::wstring& in, std::wstring& out) {
 }
 
 bool FindLanguageText(const char* key, wchar_t* buffer, size_t capacity) {
-  const LanguageTable& table = TheLanguageTable();
+  const LanguageTable& table = LanguageTexts();
   if (table.Empty()) return false;
   const std::wstring* text = table.Find(key);
   if (!text) return false;
@@ -114,7 +111,7 @@ bool FindLanguageText(const char* key, wchar_t* buffer, size_t capacity) {
 
 wchar_t* LoadLocalizedString(UINT id, wchar_t* buffer) {
   buffer[0] = L'\0';
-  if (!TheLanguageTable().Empty()) {
+  if (!LanguageTexts().Empty()) {
     const KeyRow* row = FindKeyRow("s", id);
     if (row && FindLanguageText(row->Name, buffer, kLocalizedBufferSize)) return buffer;
   }
@@ -129,4 +126,4 @@ const wchar_t* GetLocalizedString(UINT id) {
   return LoadLocalizedString(id, resultBuffers[rotationIndex]);
 }
 
-bool IsRightToLeft() { return TheLanguageTable().RightToLeft; }
+bool IsRightToLeft() { return LanguageTexts().RightToLeft; }

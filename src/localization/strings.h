@@ -49,7 +49,8 @@ HMODULE ProgramModule();
 // Records the program's module and loads zpklng.dll from the program's folder as a
 // data file; on failure the program's own resources are used. Nothing is reported.
 void LoadLanguageDll(HMODULE program);
-// Frees the language library, if loaded, so that its file can be deleted.
+// Frees the language library, if loaded, so that its file can be deleted; the
+// entry routine calls it as one of the run's last steps.
 void FreeLanguageDll();
 // True while the language library is loaded.
 bool IsLanguageDllLoaded();

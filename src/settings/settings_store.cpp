@@ -1,4 +1,5 @@
 #include "settings/settings_store.h"
+#include "settings/settings_store_writer.h"
 
 #include <algorithm>
 #include <new>
@@ -52,16 +53,6 @@ DWORD ReadEntryNumber(const std::wstring& text) {
   for (; i < text.size() && IsDigit(text[i]); ++i) number = number * 10 + (text[i] - L'0');
   if (negative) number = 0 - number;
   return static_cast<DWORD>(number);
-}
-
-SettingsStore::~SettingsStore() {
-  // The process is ending: running out of memory while saving must not end it
-  // with a crash instead.
-  try {
-    SaveSettingsFile();
-  } catch (const std::bad_alloc&) {
-  }
-  Clear();
 }
 
 void SettingsStore::LoadSettings() {
@@ -266,6 +257,10 @@ std::string SettingsStore::FileBytes() const {
 
 bool SettingsStore::SaveSettingsFile() {
   if (!loaded_ || !saveSettings_) return false;
+  // Only a file that is still there is written back: the uninstall run deletes
+  // Bramix.ini when the installation list names it, and a copy made again at the
+  // end of the run would keep the installation folder from being removed.
+  if (!PathExists(path_)) return false;
   const std::string bytes = FileBytes();
   DiskFile file;
   if (!file.Create(path_)) return false;
@@ -275,7 +270,9 @@ bool SettingsStore::SaveSettingsFile() {
   return true;
 }
 
-SettingsStore& ProcessSettingsStore() { return processStore; }
+const SettingsStore& ProcessSettingsStore() { return processStore; }
+
+SettingsStore& WritableSettingsStore() { return processStore; }
 
 bool StoreSetString(HKEY root, const wchar_t* keyPath, const wchar_t* name, const wchar_t* text) {
   return processStore.SetString(root, keyPath, name, text);

@@ -3,7 +3,8 @@
 // found (beside the program, else in %APPDATA%\Bramix), requests for the product
 // key are served from its entries, and its Global\Integration switch decides
 // whether other requests may reach the registry. The file is never created; one
-// that was found is written back in UTF-16 on request and when the process ends.
+// that was found, and still exists, is written back in UTF-16 on request (the
+// entry routine asks as the run's last step).
 #include <windows.h>
 
 #include <string>
@@ -34,8 +35,6 @@ class SettingsStore {
   SettingsStore() = default;
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
-  // Writes the file back (when loaded and SaveSettings is on), then clears.
-  ~SettingsStore();
 
   // Searches for the file once per run and loads it; later calls do nothing.
   void LoadSettings();
@@ -80,8 +79,9 @@ class SettingsStore {
   // The bytes a save writes: FF FE, then "name=value" lines sorted by name in
   // UTF-16 little-endian, each ended by CR LF.
   std::string FileBytes() const;
-  // Rewrites the file when loaded and SaveSettings is on; false when that is not
-  // the case or the file cannot be created (it then stays as it was).
+  // Rewrites the file when loaded, SaveSettings is on and the file still exists;
+  // false when that is not the case or the file cannot be created (it then stays
+  // as it was).
   bool SaveSettingsFile();
 
  private:
@@ -98,8 +98,9 @@ class SettingsStore {
   bool saveSettings_ = true;
 };
 
-// The process-wide store, written back when the process ends.
-SettingsStore& ProcessSettingsStore();
+// The process-wide store, for reading. The registry layer, the entry routine and
+// tests change it through settings/settings_store_writer.h.
+const SettingsStore& ProcessSettingsStore();
 
 // The operations of the registry layer on the process-wide store; each returns
 // true when handled (see SettingsStore).

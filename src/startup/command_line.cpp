@@ -7,9 +7,8 @@
 
 #include "environment/messages.h"
 #include "environment/paths.h"
-#include "integration/integration_options.h"
+#include "environment/run_state_writer.h"
 #include "localization/strings.h"
-#include "startup/run_state.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -36,8 +35,6 @@ constexpr SwitchRow kSwitches[] = {
 
 constexpr DWORD kWaitMilliseconds = 2000;
 constexpr UINT kWarningFlags = MB_SETFOREGROUND | MB_ICONINFORMATION;
-constexpr size_t kInitFormatDigitsMax = 20;
-static_assert(kInitFormatDigitsMax <= kFormatFlags);
 
 bool IsSwitch(const std::wstring& argument) {
   return !argument.empty() && (argument[0] == L'-' || argument[0] == L'/');
@@ -56,16 +53,16 @@ const SwitchRow* FindSwitch(const wchar_t* name) {
 void Act(SwitchAction action, const wchar_t* name, bool& setupRequested) {
   switch (action) {
     case SwitchAction::ExtAll:
-      RunState.ExtAll = true;
+      WritableRunState().ExtAll = true;
       break;
     case SwitchAction::Setup:
       setupRequested = true;
       break;
     case SwitchAction::Msi:
-      RunState.Msi = true;
+      WritableRunState().Msi = true;
       break;
     case SwitchAction::Init:
-      CopyTextBounded(RunState.InitData, name + 4, std::size(RunState.InitData));
+      CopyTextBounded(WritableRunState().InitData, name + 4, std::size(RunState.InitData));
       break;
     case SwitchAction::Wait:
       Sleep(kWaitMilliseconds);
@@ -75,18 +72,6 @@ void Act(SwitchAction action, const wchar_t* name, bool& setupRequested) {
     case SwitchAction::Warning:
       ShowManualDeletionWarning();
       break;
-  }
-}
-
-bool* InitOptionFlag(IntegrationOptions& options, wchar_t letter) {
-  switch (letter) {
-    case L'C': return &options.CascadedMenu;
-    case L'D': return &options.Desktop;
-    case L'I': return &options.MenuIcons;
-    case L'M': return &options.StartMenu;
-    case L'P': return &options.Programs;
-    case L'S': return &options.ShellExt;
-    default: return nullptr;
   }
 }
 
@@ -126,7 +111,7 @@ void ParseCommandLine(int pass, const wchar_t* text, bool& setupRequested, bool&
     const wchar_t* name = argument.c_str() + 1;
     ++switchCount;
     if (IsSilentSwitch(name)) {
-      RunState.Silent = true;
+      WritableRunState().Silent = true;
       --switchCount;
       continue;
     }
@@ -134,21 +119,6 @@ void ParseCommandLine(int pass, const wchar_t* text, bool& setupRequested, bool&
     if (row != nullptr && (pass == kCommandLinePass || row->InSfxcmdPass)) Act(row->Action, name, setupRequested);
   }
   uninstallRequested = pass == kCommandLinePass && switchCount == 0;
-}
-
-void ApplyInitData(IntegrationOptions& options) {
-  const wchar_t* data = RunState.InitData;
-  size_t i = 0;
-  while (data[i] != L'\0' && data[i + 1] != L'\0') {
-    const wchar_t letter = ToUpperChar(data[i]);
-    if (letter == L'A') {
-      ++i;
-      for (size_t k = 0; k < kInitFormatDigitsMax && IsDigit(data[i]); ++k, ++i) options.Formats[k] = data[i] == L'1';
-      continue;
-    }
-    if (bool* flag = InitOptionFlag(options, letter)) *flag = data[i + 1] == L'1';
-    i += 2;
-  }
 }
 
 void ShowManualDeletionWarning() {

@@ -3,8 +3,6 @@
 // run state. `wait` and `warning` act while the parse runs.
 #include <string>
 
-struct IntegrationOptions;
-
 enum ParsePass { kCommandLinePass = 0, kSfxcmdPass = 1 };
 
 // Takes the next argument from `text` at `position`: spaces and tabs separate,
@@ -15,9 +13,6 @@ bool GetNextArgument(const wchar_t* text, size_t& position, std::wstring& argume
 // Parses one pass into RunState; pass 0 sets `uninstallRequested` when it counted
 // no switch, every other pass clears it.
 void ParseCommandLine(int pass, const wchar_t* text, bool& setupRequested, bool& uninstallRequested);
-
-// Lays RunState.InitData over the options shown by the settings dialog.
-void ApplyInitData(IntegrationOptions& options);
 
 // Shows the box that asks the user to delete the program by hand.
 void ShowManualDeletionWarning();

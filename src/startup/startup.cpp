@@ -6,13 +6,15 @@
 
 #include "dialogs/done_dialog.h"
 #include "dialogs/setup_dialog.h"
+#include "environment/app_visuals.h"
 #include "environment/messages.h"
 #include "environment/paths.h"
+#include "environment/run_state.h"
 #include "environment/unique_handle.h"
 #include "localization/language_file.h"
 #include "localization/strings.h"
+#include "settings/settings_store_writer.h"
 #include "startup/command_line.h"
-#include "startup/run_state.h"
 #include "uninstall/install_record.h"
 #include "uninstall/uninstall_run.h"
 
@@ -46,8 +48,9 @@ HICON LoadAppIcon() {
   return icon;
 }
 
-HFONT CreateBoldFont() {
-  return CreateFontW(GetBoldFontHeight(), 0, 0, 0, kBoldWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"MS Shell Dlg");
+UniqueGdiObject CreateBoldFont() {
+  return UniqueGdiObject(
+      CreateFontW(GetBoldFontHeight(), 0, 0, 0, kBoldWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"MS Shell Dlg"));
 }
 
 // The package's own command line. A value that does not fit the buffer is
@@ -81,25 +84,6 @@ class OleSession {
   bool initialized_;
 };
 
-// Owners of the two process-wide handles; they release whatever the handle holds
-// when they go away and leave it null.
-struct BoldFontOwner {
-  BoldFontOwner() = default;
-  BoldFontOwner(const BoldFontOwner&) = delete;
-  BoldFontOwner& operator=(const BoldFontOwner&) = delete;
-  ~BoldFontOwner() {
-    if (BoldFont != nullptr) DeleteObject(BoldFont);
-    BoldFont = nullptr;
-  }
-};
-struct AppIconOwner {
-  AppIconOwner() = default;
-  AppIconOwner(const AppIconOwner&) = delete;
-  AppIconOwner& operator=(const AppIconOwner&) = delete;
-  // An icon from LoadIconW is shared: it lives as long as its module and is not destroyed.
-  ~AppIconOwner() { AppIcon = nullptr; }
-};
-
 void RunSelectedMode() {
   bool setupRequested = false;
   bool uninstallRequested = false;
@@ -114,22 +98,28 @@ int Run(HINSTANCE instance) {
   HardenDllSearch();
   LoadLanguageDll(instance);
   LoadLanguage(L"uninstall.lng");
-  // Declared so that they go in this order: RichEdit, OLE, the font, the icon.
-  AppIconOwner iconOwner;
-  BoldFontOwner fontOwner;
+  // Declared so that they go in this order: RichEdit, OLE, the font and the icon.
+  const AppVisuals visuals(LoadAppIcon(), CreateBoldFont());
   OleSession ole;
   UniqueModule richEdit(LoadSystemLibrary(L"riched20.dll"));
-  AppIcon = LoadAppIcon();
-  BoldFont = CreateBoldFont();
   RunSelectedMode();
   return RunState.ExitCode;
+}
+
+// The run's last steps. The settings file is written back only now, after
+// everything the mode changed in it (an uninstall run may have deleted it).
+void FinishRun() {
+  WritableSettingsStore().SaveSettingsFile();
+  FreeLanguageDll();
 }
 
 }  // namespace
 
 int RunProgram(HINSTANCE instance) {
   try {
-    return Run(instance);
+    const int exitCode = Run(instance);
+    FinishRun();
+    return exitCode;
   } catch (...) {
     // Nothing may unwind into Windows; the run ends with what it has decided so far.
     return RunState.ExitCode;

@@ -5,7 +5,7 @@
 
 #include "integration/integration_options.h"
 #include "settings/registry.h"
-#include "startup/run_state.h"
+#include "environment/run_state.h"
 
 namespace {
 
@@ -35,9 +35,9 @@ const RegistryKey kInstallationKeys[] = {
 // lands: the association step gives back every extension the product owns; the
 // shell extension step unregisters it; the shortcut step deletes the shortcuts and
 // the program group.
-void GiveBackAssociations(const IntegrationOptions& none) {}
-void UnregisterShellExtension(const IntegrationOptions& none) {}
-void DeleteShortcuts(const IntegrationOptions& none) {}
+void GiveBackAssociations([[maybe_unused]] const IntegrationOptions& none) {}
+void UnregisterShellExtension([[maybe_unused]] const IntegrationOptions& none) {}
+void DeleteShortcuts([[maybe_unused]] const IntegrationOptions& none) {}
 
 // The shell hears of the changed associations before the shell extension and the
 // file types go.

@@ -7,10 +7,10 @@
 
 #include "environment/messages.h"
 #include "environment/paths.h"
-#include "environment/temp_folder.h"
+#include "settings/configured_temp_folder.h"
 #include "files/file_system.h"
 #include "localization/strings.h"
-#include "startup/run_state.h"
+#include "environment/run_state.h"
 #include "text/text_utils.h"
 #include "uninstall/registration_cleanup.h"
 #include "uninstall/removal_script.h"

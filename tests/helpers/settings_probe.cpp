@@ -7,6 +7,7 @@
 #include "environment/paths.h"
 #include "environment/unique_handle.h"
 #include "settings/registry.h"
+#include "settings/settings_store_writer.h"
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring out, text;
@@ -19,5 +20,6 @@ int wmain(int argc, wchar_t** argv) {
                               CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
   if (file) WriteFile(file.get(), out.data(), static_cast<DWORD>(out.size() * sizeof(wchar_t)), &written, nullptr);
+  WritableSettingsStore().SaveSettingsFile();  // as the program does at the end of its run
   return i == argc ? 0 : 2;
 }

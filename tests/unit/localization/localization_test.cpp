@@ -14,6 +14,7 @@
 #include "localization/strings.h"
 #include "support/import_patch.h"
 #include "support/registry_sandbox.h"
+#include "support/scoped_state.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -43,9 +44,9 @@ const std::pair<UINT, const wchar_t*> kBuiltIn[] = {
 };
 
 LanguageTable& Parse(const std::wstring& lines) {
-  TheLanguageTable().Clear();
-  ParseLanguageText((L"***messages** IDS_ON_THE_MARKER_LINE x\r\n" + lines).c_str(), TheLanguageTable());
-  return TheLanguageTable();
+  WritableLanguageTexts().Clear();
+  ParseLanguageText((L"***messages** IDS_ON_THE_MARKER_LINE x\r\n" + lines).c_str(), WritableLanguageTexts());
+  return WritableLanguageTexts();
 }
 std::wstring TextOf(const LanguageTable& table, const std::string& key) {
   return table.Find(key.c_str()) ? *table.Find(key.c_str()) : L"<none>";
@@ -58,10 +59,11 @@ std::wstring Ansi(const std::string& bytes) {
 
 struct LanguageFile : TempFolderTest {
   const LanguageTable& Read(const std::string& bytes) {
-    WriteBytes(Path(L"uninstall.lng"), bytes), TheLanguageTable().Clear();
+    WriteBytes(Path(L"uninstall.lng"), bytes), WritableLanguageTexts().Clear();
     ReadLanguageFile(Path(L"uninstall.lng"));
-    return TheLanguageTable();
+    return LanguageTexts();
   }
+  const ScopedLanguageTable texts_;
 };
 struct LanguageFolder : RegistrySandbox {};
 
@@ -71,7 +73,7 @@ int WINAPI RecordMessageBox(HWND, LPCWSTR, LPCWSTR, UINT flags) { shownFlags = f
 }  // namespace
 
 TEST(BuiltInStrings, EveryIdHasItsTextAndEveryKeyRowIsFoundByPrefixAndId) {
-  TheLanguageTable().Clear();
+  const ScopedLanguageTable texts;
   for (auto [id, text] : kBuiltIn) EXPECT_STREQ(text, GetLocalizedString(id)) << id;
   EXPECT_STREQ(L"", GetLocalizedString(5999));
   for (const KeyRow& row : KeyTable())
@@ -80,6 +82,7 @@ TEST(BuiltInStrings, EveryIdHasItsTextAndEveryKeyRowIsFoundByPrefixAndId) {
 }
 
 TEST(LocalizedStrings, FileWinsDialogKeysNeverNineCallsShareEightBuffersAndBoxesMirror) {
+  const ScopedLanguageTable texts;
   Parse(L"IDS_CONTINUEUNINSTALL Start removing Bramix?\r\nIDS_BETA \r\nIDS_BRAMIXHELP " + std::wstring(2000, L'x') +
         L"\r\n:DIALOG SETUPDLG\r\nIDS_UNINSTTITLE Dialog text\r\n");
   const std::pair<UINT, std::wstring> expected[8] = {
@@ -94,7 +97,7 @@ TEST(LocalizedStrings, FileWinsDialogKeysNeverNineCallsShareEightBuffersAndBoxes
   ScopedImportPatch recorder("MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox));
   ASSERT_TRUE(recorder.Patched());
   for (bool rightToLeft : {false, true}) {
-    TheLanguageTable().RightToLeft = rightToLeft;
+    const ScopedMessageReadingDirection direction(rightToLeft);
     EXPECT_EQ(IDYES, ShowMessage(nullptr, L"text", L"caption", MB_SETFOREGROUND | MB_ICONQUESTION | MB_YESNO));
     EXPECT_EQ(rightToLeft ? 0x190024u : 0x10024u, shownFlags);
   }
@@ -102,6 +105,7 @@ TEST(LocalizedStrings, FileWinsDialogKeysNeverNineCallsShareEightBuffersAndBoxes
 }
 
 TEST(LanguageText, SectionsKeysEscapesQuotesDirectionAndLimits) {
+  const ScopedLanguageTable texts;
   const LanguageTable& table = Parse(
       L"IDS_UNINSTALLZPK Remove Bramix\r\n:DIALOG SETUPDLG\r\nCAPTION Bramix setup\r\n"
       L"; IDS_64BIT x\r\n IDS_64BIT x\r\n7IDS_64BIT x\r\n:strings\r\nIDC_ASSOCZIP\tZIP archives\r\n"
@@ -129,7 +133,7 @@ TEST_F(LanguageFile, SizeLimitsAndRandomCutDamagedAndMarkerlessFiles) {
   std::wstring limit = L"***messages**\r\nIDS_BETA first\r\n";
   limit += std::wstring(0x100000 - limit.size() - 15, L';') + L"\r\nIDS_32BIT inside\r\nIDS_64BIT outside\r\n";
   for (const std::string& file : {Utf16(limit), std::string(limit.begin(), limit.end())})
-    EXPECT_EQ(L"ins|<none>", TextOf(Read(file), "s:IDS_32BIT") + L"|" + TextOf(TheLanguageTable(), "s:IDS_64BIT"));
+    EXPECT_EQ(L"ins|<none>", TextOf(Read(file), "s:IDS_32BIT") + L"|" + TextOf(LanguageTexts(), "s:IDS_64BIT"));
   std::mt19937 random(4321);
   auto below = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
   auto noise = [&](size_t n) { std::string b(n, '\0'); for (char& c : b) c = static_cast<char>(below(256)); return b; };

@@ -7,6 +7,7 @@
 #include "settings/settings_store.h"
 #include "settings/text_reader.h"
 #include "support/registry_sandbox.h"
+#include "support/scoped_state.h"
 
 namespace {
 // "type:bytes" of a value as the registry holds it, or "missing".
@@ -66,9 +67,10 @@ TEST_F(Registry, KeysGoOnlyWithoutSubkeysTreesGoWholeAndAFileIsAskedFirst) {
   EXPECT_EQ("missing", Raw(HKEY_CURRENT_USER, L"Software\\Bramix\\T"));
   EXPECT_NE("missing", Raw(HKEY_CURRENT_USER, L"Software\\Bramix\\K\\Child"));
 
+  const ScopedSettingsStore store;
   StringList lines;
   SplitTextLines(L"Global\\Integration=0\nHKCU\\Setup\\Name=\"from file\"\n", lines);
-  ProcessSettingsStore().LoadLines(lines, L"");
+  WritableSettingsStore().LoadLines(lines, L"");
   wchar_t buffer[16];
   EXPECT_TRUE(GetRegString(L"Setup", L"Name", buffer, L"dflt", 16) && !wcscmp(L"from file", buffer));
   EXPECT_TRUE(GetRegString(L"Setup", L"Absent", buffer, L"dflt", 16) && !wcscmp(L"dflt", buffer));
@@ -76,5 +78,4 @@ TEST_F(Registry, KeysGoOnlyWithoutSubkeysTreesGoWholeAndAFileIsAskedFirst) {
                    SetRegDword(HKEY_LOCAL_MACHINE, L"\\Software\\X", L"v", 1));
   EXPECT_EQ("missing" "missing" "missing", Raw(HKEY_CLASSES_ROOT, L".zip") + Raw(HKEY_LOCAL_MACHINE, L"Software\\X") +
                                                Raw(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup"));
-  ProcessSettingsStore().Clear();
 }

@@ -4,15 +4,16 @@
 #include <regex>
 #include <string>
 
+#include "integration/init_data.h"
 #include "integration/integration_options.h"
 #include "startup/command_line.h"
-#include "startup/run_state.h"
+#include "support/scoped_state.h"
 
 namespace {
 
 // Both passes from a fresh run state, told in words ("uninstall silent"). No "wa" switches: they sleep or warn.
 std::wstring Parse(const std::wstring& sfxcmd, const std::wstring& commandLine) {
-  RunState = RunStateRecord{};
+  const ScopedRunState fresh;
   bool setup = false, uninstall = false;
   ParseCommandLine(kSfxcmdPass, sfxcmd.c_str(), setup, uninstall);
   ParseCommandLine(kCommandLinePass, commandLine.c_str(), setup, uninstall);
@@ -23,7 +24,8 @@ std::wstring Parse(const std::wstring& sfxcmd, const std::wstring& commandLine) 
 }
 
 IntegrationOptions Apply(const wchar_t* data, IntegrationOptions options = {}) {
-  wcscpy(RunState.InitData, data);
+  const ScopedRunState fresh;
+  wcscpy(WritableRunState().InitData, data);
   ApplyInitData(options);
   return options;
 }

@@ -2,10 +2,11 @@
 #include <windows.h>
 
 #include "environment/temp_folder.h"
+#include "settings/configured_temp_folder.h"
 #include "environment/unique_handle.h"
-#include "startup/run_state.h"
 #include "support/import_patch.h"
 #include "support/registry_sandbox.h"
+#include "support/scoped_state.h"
 #include "uninstall/registration_cleanup.h"
 
 namespace {
@@ -31,11 +32,12 @@ const struct {
 class Registry : public RegistrySandbox {};
 
 TEST_F(Registry, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
+  const ScopedRunState runState;
   RemoveRegistrations();  // nothing to remove: returns normally
   for (bool msi : {false, true}) {
     for (const auto& k : kKeys)
       ASSERT_EQ(0, RegSetKeyValueW(k.root, (std::wstring(k.path) + k.below).c_str(), L"v", REG_SZ, L"x", 4));
-    RunState.Msi = msi;
+    WritableRunState().Msi = msi;
     RemoveRegistrations();
     for (const auto& k : kKeys) {
       UniqueHkey key;
@@ -43,7 +45,6 @@ TEST_F(Registry, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
       EXPECT_EQ(msi ? k.staysForMsi : k.stays, found) << k.path << (msi ? " (MSI)" : "");
     }
   }
-  RunState.Msi = false;
 }
 
 TEST_F(Registry, ConfiguredTempFolderWhenItExistsElseTheSystemOne) {
