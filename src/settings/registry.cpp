@@ -33,20 +33,20 @@ const wchar_t* OrEmpty(const wchar_t* text) { return text ? text : L""; }
 REGSAM WithView(REGSAM access, View view) { return view == View::Chosen ? access | regViewFlag : access; }
 
 // Opens `subkey` below an open key or a root; empty when that fails.
-UniqueHkey OpenSubkey(HKEY parent, const std::wstring& subkey, REGSAM access) {
+[[nodiscard]] UniqueHkey OpenSubkey(HKEY parent, const std::wstring& subkey, REGSAM access) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(parent, subkey.c_str(), 0, access, &key) != ERROR_SUCCESS) return {};
   return UniqueHkey(key);
 }
 
 // Opens the real subkey of a key path; empty when that fails.
-UniqueHkey OpenRegKey(HKEY root, const wchar_t* keyPath, REGSAM access, View view) {
+[[nodiscard]] UniqueHkey OpenRegKey(HKEY root, const wchar_t* keyPath, REGSAM access, View view) {
   return OpenSubkey(root, MakeRegKeyPath(root, OrEmpty(keyPath)), WithView(access, view));
 }
 
 // Opens or creates the real subkey of a key path for writing; `status` is the
 // result of the create call.
-UniqueHkey CreateRegKeyForWrite(HKEY root, const wchar_t* keyPath, LONG& status) {
+[[nodiscard]] UniqueHkey CreateRegKeyForWrite(HKEY root, const wchar_t* keyPath, LONG& status) {
   HKEY key = nullptr;
   status = RegCreateKeyExW(root, MakeRegKeyPath(root, OrEmpty(keyPath)).c_str(), 0, nullptr,
                            REG_OPTION_NON_VOLATILE, WithView(KEY_WRITE, View::Chosen), nullptr, &key, nullptr);

@@ -9,7 +9,7 @@ namespace {
 // GetCurrentDirectoryW as seen by the code under test: the first call (size 0)
 // asks for 10 characters, the second one answers `secondAnswer`.
 DWORD secondAnswer = 0;
-DWORD WINAPI ChangingCurrentDirectory(DWORD size, LPWSTR buffer) {
+DWORD WINAPI ChangingCurrentDirectory(DWORD size, LPWSTR) {
   if (size == 0) return 10;
   return secondAnswer;
 }
