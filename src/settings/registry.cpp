@@ -73,10 +73,11 @@ DWORD SubkeyNameChars(HKEY key) {
 
 // Deletes the subkeys of parent\name depth first, then the key itself, and
 // returns how many keys went. Children are opened and deleted through their
-// parent's handle, so no path longer than one name is ever formed. The
-// enumeration index moves on past a child that has just been deleted, so every
-// second sibling survives a pass; RemoveRegTree repeats passes until one deletes
-// nothing.
+// parent's handle, so no path longer than one name is ever formed: a product key
+// must not stay behind (with an open command naming a deleted program) because of
+// the length of a name or a path below it. The enumeration index moves on past a
+// child that has just been deleted, so every second sibling survives a pass;
+// RemoveRegTree repeats passes until one deletes nothing.
 unsigned DeleteTreePass(HKEY parent, const std::wstring& name) {
   if (name.empty()) return 0;
   UniqueHkey key = OpenSubkey(parent, name, KEY_READ);
@@ -86,7 +87,8 @@ unsigned DeleteTreePass(HKEY parent, const std::wstring& name) {
   for (DWORD index = 0;; ++index) {
     DWORD chars = static_cast<DWORD>(child.size());
     LONG status = RegEnumKeyExW(key.get(), index, child.data(), &chars, nullptr, nullptr, nullptr, nullptr);
-    // A name longer than the registry allows was added meanwhile: its siblings still go.
+    // A name longer than the buffer (added after the key was measured) is passed
+    // over; its siblings still go.
     if (status == ERROR_MORE_DATA) continue;
     if (status != ERROR_SUCCESS) break;
     deleted += DeleteTreePass(key.get(), child.substr(0, chars));
