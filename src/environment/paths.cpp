@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "environment/com_owners.h"
 #include "environment/unique_handle.h"
 
 namespace {
@@ -117,23 +118,21 @@ bool GetCurrentFolder(std::wstring& out) {
   DWORD needed = GetCurrentDirectoryW(0, nullptr);
   if (needed == 0) return false;
   std::vector<wchar_t> buffer(needed, 0);
+  // A length of `needed` or more means the folder changed between the two calls.
   DWORD length = GetCurrentDirectoryW(needed, buffer.data());
+  if (length == 0 || length >= needed) return false;
   out = TextOf(buffer);
-  return length != 0 && length < needed;
+  return true;
 }
 
 bool SetCurrentFolder(const std::wstring& path) { return SetCurrentDirectoryW(path.c_str()) != FALSE; }
 
 bool GetRoamingDataFolder(std::wstring& out) {
-  IMalloc* allocator = nullptr;
-  if (FAILED(SHGetMalloc(&allocator)) || !allocator) return false;
-  LPITEMIDLIST items = nullptr;
+  // The shell allocates item lists with the task allocator.
+  UniqueCoTaskMem<ITEMIDLIST> items;
   wchar_t buffer[MAX_PATH] = {};
-  bool gotPath = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &items)) && items &&
-                 SHGetPathFromIDListW(items, buffer) && buffer[0] != 0;
-  if (items) allocator->Free(items);
-  allocator->Release();
-  if (!gotPath) return false;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, items.put())) || !items) return false;
+  if (!SHGetPathFromIDListW(items.get(), buffer) || buffer[0] == 0) return false;
   out = buffer;
   AddEndSlash(out);
   out += L"Bramix";

@@ -1,6 +1,8 @@
 #pragma once
 // One move-only owner for every kind of Windows handle; what counts as "empty"
-// and how a handle is released live in the traits.
+// and how a handle is released live in the traits. Releasing a handle keeps the
+// calling thread's last error, so that a caller can read GetLastError after a
+// failed call even when an owner went away in between.
 #include <windows.h>
 
 #include <utility>
@@ -22,16 +24,19 @@ class UniqueHandle {
   ~UniqueHandle() { reset(); }
 
   Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Traits::Empty(); }
+  explicit operator bool() const { return !Traits::IsEmpty(handle_); }
 
   // Releases the handle held so far and takes the new one.
   void reset(Handle handle = Traits::Empty()) {
-    if (handle_ != Traits::Empty()) Traits::Close(handle_);
-    handle_ = handle;
+    Handle old = std::exchange(handle_, handle);
+    if (Traits::IsEmpty(old)) return;
+    const DWORD lastError = GetLastError();
+    Traits::Close(old);
+    SetLastError(lastError);
   }
   // Gives up ownership without closing.
-  Handle release() { return std::exchange(handle_, Traits::Empty()); }
-  // Releases the handle held so far and returns the slot for an API to fill.
+  [[nodiscard]] Handle release() { return std::exchange(handle_, Traits::Empty()); }
+  // Releases the handle held so far and returns the empty slot for an API to fill.
   Handle* put() {
     reset();
     return &handle_;
@@ -41,39 +46,50 @@ class UniqueHandle {
   Handle handle_ = Traits::Empty();
 };
 
+// Kernel calls report "no handle" as null or as INVALID_HANDLE_VALUE depending on
+// the call; neither is ever closed.
+inline bool IsNullOrInvalid(HANDLE h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
+
 struct HkeyTraits {
   using Handle = HKEY;
   static Handle Empty() { return nullptr; }
+  static bool IsEmpty(Handle h) { return h == nullptr; }
   static void Close(Handle h) { RegCloseKey(h); }
 };
 struct FileTraits {
   using Handle = HANDLE;
   static Handle Empty() { return INVALID_HANDLE_VALUE; }
+  static bool IsEmpty(Handle h) { return IsNullOrInvalid(h); }
   static void Close(Handle h) { CloseHandle(h); }
 };
 struct FindTraits {
   using Handle = HANDLE;
   static Handle Empty() { return INVALID_HANDLE_VALUE; }
+  static bool IsEmpty(Handle h) { return IsNullOrInvalid(h); }
   static void Close(Handle h) { FindClose(h); }
 };
 struct ModuleTraits {
   using Handle = HMODULE;
   static Handle Empty() { return nullptr; }
+  static bool IsEmpty(Handle h) { return h == nullptr; }
   static void Close(Handle h) { FreeLibrary(h); }
 };
 struct KernelTraits {
   using Handle = HANDLE;
   static Handle Empty() { return nullptr; }
+  static bool IsEmpty(Handle h) { return IsNullOrInvalid(h); }
   static void Close(Handle h) { CloseHandle(h); }
 };
 struct GdiObjectTraits {
   using Handle = HGDIOBJ;
   static Handle Empty() { return nullptr; }
+  static bool IsEmpty(Handle h) { return h == nullptr; }
   static void Close(Handle h) { DeleteObject(h); }
 };
 struct IconTraits {
   using Handle = HICON;
   static Handle Empty() { return nullptr; }
+  static bool IsEmpty(Handle h) { return h == nullptr; }
   static void Close(Handle h) { DestroyIcon(h); }
 };
 

@@ -8,7 +8,7 @@
 
 void GetConfiguredTempFolder(std::wstring& out) {
   std::wstring configured;
-  GetRegText(L"Paths", L"TempFolder", configured, L"");
+  (void)GetRegText(L"Paths", L"TempFolder", configured, L"");  // not found: the empty default
   ExpandEnvVars(configured);  // on failure the text read stays as it is
   if (!configured.empty() && PathExists(configured)) {
     AddEndSlash(configured);

@@ -8,15 +8,23 @@
 
 #include <string>
 
-constexpr size_t kRegKeyPathMax = 512;
-
 // The real subkey for a root and key path.
-std::wstring MakeRegKeyPath(HKEY root, const std::wstring& keyPath);
-// The same into a buffer of kRegKeyPathMax characters (longer results are cut).
-void MakeRegKeyPathFixed(HKEY root, const wchar_t* keyPath, wchar_t* buffer);
+[[nodiscard]] std::wstring MakeRegKeyPath(HKEY root, const std::wstring& keyPath);
 
-// Later writes, reads and RemoveRegKey go to the 32-bit view while on.
-void SetRegView32(bool on);
+// While a scope lives, string and number writes, reads and RemoveRegKey reach the
+// 32-bit view of the registry; RemoveRegValue, RemoveRegTree and ClassKeyExists
+// keep to the process's own view. The view in force before the scope comes back
+// when it ends, so scopes nest.
+class RegView32Scope {
+ public:
+  RegView32Scope();
+  ~RegView32Scope();
+  RegView32Scope(const RegView32Scope&) = delete;
+  RegView32Scope& operator=(const RegView32Scope&) = delete;
+
+ private:
+  REGSAM previous_;
+};
 
 // Writes return the Win32 status of the failing call, 0 on success.
 LONG SetRegString(HKEY root, const wchar_t* keyPath, const wchar_t* name, const wchar_t* text);
@@ -26,29 +34,30 @@ LONG SetRegDword(const wchar_t* keyPath, const wchar_t* name, DWORD value);
 
 // True when found; otherwise the buffer holds the default (cut to size - 1). A
 // value larger than the buffer counts as not found.
-bool GetRegString(HKEY root, const wchar_t* keyPath, const wchar_t* name, wchar_t* buffer,
-                  const wchar_t* defaultText, size_t size);
-bool GetRegString(const wchar_t* keyPath, const wchar_t* name, wchar_t* buffer,
-                  const wchar_t* defaultText, size_t size);
+[[nodiscard]] bool GetRegString(HKEY root, const wchar_t* keyPath, const wchar_t* name, wchar_t* buffer,
+                                const wchar_t* defaultText, size_t size);
+[[nodiscard]] bool GetRegString(const wchar_t* keyPath, const wchar_t* name, wchar_t* buffer,
+                                const wchar_t* defaultText, size_t size);
 // A string of any length up to 65,535 characters; `out` = the default when not found.
-bool GetRegText(HKEY root, const wchar_t* keyPath, const wchar_t* name, std::wstring& out,
-                const wchar_t* defaultText);
-bool GetRegText(const wchar_t* keyPath, const wchar_t* name, std::wstring& out,
-                const wchar_t* defaultText);
+[[nodiscard]] bool GetRegText(HKEY root, const wchar_t* keyPath, const wchar_t* name, std::wstring& out,
+                              const wchar_t* defaultText);
+[[nodiscard]] bool GetRegText(const wchar_t* keyPath, const wchar_t* name, std::wstring& out,
+                              const wchar_t* defaultText);
 // A number under HKEY_CURRENT_USER, or the default when missing or empty.
-DWORD GetRegDword(const wchar_t* keyPath, const wchar_t* name, DWORD defaultValue);
+[[nodiscard]] DWORD GetRegDword(const wchar_t* keyPath, const wchar_t* name, DWORD defaultValue);
 // The data size in bytes, 0 when absent.
-DWORD GetRegValueBytes(HKEY root, const wchar_t* keyPath, const wchar_t* name);
+[[nodiscard]] DWORD GetRegValueBytes(HKEY root, const wchar_t* keyPath, const wchar_t* name);
 // The size in characters (the settings store's entry length + 1 when it serves it).
-DWORD GetRegValueChars(HKEY root, const wchar_t* keyPath, const wchar_t* name);
+[[nodiscard]] DWORD GetRegValueChars(HKEY root, const wchar_t* keyPath, const wchar_t* name);
 
 // Best-effort deletes; every failure is ignored.
 void RemoveRegValue(HKEY root, const wchar_t* keyPath, const wchar_t* name);
 void RemoveRegValue(const wchar_t* keyPath, const wchar_t* name);
 // Deletes a key without subkeys.
 void RemoveRegKey(HKEY root, const wchar_t* keyPath);
-// Deletes a key with everything under it; the root itself is never deleted.
+// Deletes a key with everything under it, whatever the length of the names and
+// paths below it; the root itself is never deleted.
 void RemoveRegTree(HKEY root, const wchar_t* keyPath);
 
 // True when HKEY_CLASSES_ROOT\keyPath can be opened.
-bool ClassKeyExists(const wchar_t* keyPath);
+[[nodiscard]] bool ClassKeyExists(const wchar_t* keyPath);

@@ -274,35 +274,6 @@ const SettingsStore& ProcessSettingsStore() { return processStore; }
 
 SettingsStore& WritableSettingsStore() { return processStore; }
 
-bool StoreSetString(HKEY root, const wchar_t* keyPath, const wchar_t* name, const wchar_t* text) {
-  return processStore.SetString(root, keyPath, name, text);
-}
-
-bool StoreSetDword(HKEY root, const wchar_t* keyPath, const wchar_t* name, DWORD value) {
-  return processStore.SetDword(root, keyPath, name, value);
-}
-
-bool StoreGetString(HKEY root, const wchar_t* keyPath, const wchar_t* name, wchar_t* buffer,
-                    const wchar_t* defaultText, size_t size) {
-  return processStore.GetString(root, keyPath, name, buffer, defaultText, size);
-}
-
-bool StoreGetDword(HKEY root, const wchar_t* keyPath, const wchar_t* name, DWORD defaultValue, DWORD& value) {
-  return processStore.GetDword(root, keyPath, name, defaultValue, value);
-}
-
-bool StoreGetChars(HKEY root, const wchar_t* keyPath, const wchar_t* name, DWORD& count) {
-  return processStore.GetChars(root, keyPath, name, count);
-}
-
-bool StoreRemove(HKEY root, const wchar_t* keyPath, const wchar_t* name) {
-  return processStore.Remove(root, keyPath, name);
-}
-
-bool StoreClassKeyExists(const wchar_t* keyPath, bool& exists) {
-  return processStore.ClassKeyExists(keyPath, exists);
-}
-
 bool IntegrationAllowed() { return processStore.IntegrationAllowed(); }
 
 bool SaveSettingsFile() { return processStore.SaveSettingsFile(); }

@@ -102,16 +102,6 @@ class SettingsStore {
 // tests change it through settings/settings_store_writer.h.
 const SettingsStore& ProcessSettingsStore();
 
-// The operations of the registry layer on the process-wide store; each returns
-// true when handled (see SettingsStore).
-bool StoreSetString(HKEY root, const wchar_t* keyPath, const wchar_t* name, const wchar_t* text);
-bool StoreSetDword(HKEY root, const wchar_t* keyPath, const wchar_t* name, DWORD value);
-bool StoreGetString(HKEY root, const wchar_t* keyPath, const wchar_t* name, wchar_t* buffer,
-                    const wchar_t* defaultText, size_t size);
-bool StoreGetDword(HKEY root, const wchar_t* keyPath, const wchar_t* name, DWORD defaultValue, DWORD& value);
-bool StoreGetChars(HKEY root, const wchar_t* keyPath, const wchar_t* name, DWORD& count);
-bool StoreRemove(HKEY root, const wchar_t* keyPath, const wchar_t* name);
-bool StoreClassKeyExists(const wchar_t* keyPath, bool& exists);
 // The Integration switch of the settings file (true without one); does not load.
 bool IntegrationAllowed();
 // Writes the process-wide store's file back now; false when nothing was written.

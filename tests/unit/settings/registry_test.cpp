@@ -43,13 +43,14 @@ TEST_F(Registry, KeyPathsValuesReadsAndViews) {
   const wchar_t* key = L"\\Software\\UninstallTests.View";
   const std::wstring view32 = L"Software\\Wow6432Node\\UninstallTests.View";
   SetRegString(HKEY_LOCAL_MACHINE, key, L"v", L"6");
-  SetRegView32(true);
-  SetRegString(HKEY_LOCAL_MACHINE, key, L"v", L"3");
-  EXPECT_EQ(std::string("1:3\0\0\0", 6), Raw(HKEY_LOCAL_MACHINE, view32));
-  RemoveRegValue(HKEY_LOCAL_MACHINE, key, L"v");
-  EXPECT_EQ("missing", Raw(HKEY_LOCAL_MACHINE, key + 1));
-  EXPECT_NE("missing", Raw(HKEY_LOCAL_MACHINE, view32));
-  SetRegView32(false);
+  {
+    RegView32Scope view;
+    SetRegString(HKEY_LOCAL_MACHINE, key, L"v", L"3");
+    EXPECT_EQ(std::string("1:3\0\0\0", 6), Raw(HKEY_LOCAL_MACHINE, view32));
+    RemoveRegValue(HKEY_LOCAL_MACHINE, key, L"v");
+    EXPECT_EQ("missing", Raw(HKEY_LOCAL_MACHINE, key + 1));
+    EXPECT_NE("missing", Raw(HKEY_LOCAL_MACHINE, view32));
+  }
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, key + 1), RegDeleteTreeW(HKEY_LOCAL_MACHINE, view32.c_str());
 }
 
