@@ -104,7 +104,8 @@ struct SiblingRow {
 TEST_F(RemovalScript, SiblingWithALookAlikeNameSurvives) {
   const SiblingRow rows[] = {
       {L"Bram\u00ecx", L"Bram Tools 3626", true, false},  // the same hashed short name
-      {L"Bram \u03b3", L"Bram Tools 5856", true, true},   // the same, and no other spelling
+      {L"Bram \u03b3", L"Bram \u03b3 10917", true, true},  // the same, and no other spelling,
+      {L"Bram \u03b3 10917", L"Bram \u03b3", true, true},  // both ways round: one of them is listed first
       {L"Bramix ", L"Bramix", false, false},              // trailing space cut by the interpreter
   };
   for (const SiblingRow& row : rows) {

@@ -58,6 +58,7 @@ enum class Form { kItself, kShortLeadingBack, kNone };
 struct FormRow {
   const wchar_t* name;     // a folder holding Uninstall.exe
   const wchar_t* sibling;  // a folder made beside it first, or null
+  bool uninstaller;        // the path asked for is the uninstaller's rather than the folder's
   Form expected;
 };
 
@@ -65,21 +66,25 @@ class ScriptPathForms : public TempFolderTest {};
 
 TEST_F(ScriptPathForms, EachNameGetsAFormThatNamesOnlyItOrNone) {
   const FormRow rows[] = {
-      {L"Bramix 100% (x) & y", nullptr, Form::kItself},
-      {L"Bram\u00ecx", nullptr, Form::kItself},                 // in the OEM code page
-      {L"Bram\u00f5x", nullptr, Form::kShortLeadingBack},       // in the ANSI code page only
-      {L"\uff22ramix", L"Bramix", Form::kShortLeadingBack},     // full-width letter, never its look-alike
-      {L"Bramix ", L"Bramix", Form::kShortLeadingBack},         // trailing space would be cut
-      {L"Bramix.", L"Bramix", Form::kShortLeadingBack},         // trailing dot would be cut
-      {L"Bram \u03b3", L"Bram Tools 5856", Form::kNone},         // the same hashed short name
+      {L"Bramix 100% (x) & y", nullptr, true, Form::kItself},
+      {L"Bram\u00ecx", nullptr, true, Form::kItself},                // in the OEM code page
+      {L"Bram\u00f5x", nullptr, true, Form::kShortLeadingBack},      // in the ANSI code page only
+      {L"\uff22ramix", L"Bramix", true, Form::kShortLeadingBack},    // full-width letter, never its look-alike
+      {L"Bramix ", L"Bramix", true, Form::kShortLeadingBack},        // trailing space would be cut
+      {L"Bramix.", L"Bramix", false, Form::kShortLeadingBack},       // trailing dot would be cut
+      // The same hashed short name, both ways round: one of them is listed first.
+      {L"Bram \u03b3", L"Bram \u03b3 10917", false, Form::kNone},
+      {L"Bram \u03b3 10917", L"Bram \u03b3", false, Form::kNone},
   };
   int folder = 0;
   for (const FormRow& row : rows) {
-    SCOPED_TRACE(testing::Message() << "name " << row.name << ", sibling " << (row.sibling ? row.sibling : L"none"));
+    SCOPED_TRACE(testing::Message() << "folder " << row.name << (row.uninstaller ? " (its uninstaller)" : "")
+                                    << ", sibling " << (row.sibling ? row.sibling : L"none"));
     const std::wstring parent = Path(std::to_wstring(++folder));
     if (row.sibling) WriteBytes(parent + L"\\" + row.sibling + L"\\keep.txt", "k");
-    const std::wstring path = parent + L"\\" + row.name;
-    WriteBytes(path + L"\\Uninstall.exe", "x");
+    const std::wstring folderPath = parent + L"\\" + row.name, exe = folderPath + L"\\Uninstall.exe";
+    WriteBytes(exe, "x");
+    const std::wstring path = row.uninstaller ? exe : folderPath;
     std::wstring form = L"unchanged";
     const bool found = ScriptPathForm(path, form);
     EXPECT_EQ(row.expected != Form::kNone, found);
