@@ -23,12 +23,11 @@ void WriteText(const std::wstring& path, const std::string& text) {
   if (file) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-// An installation folder (its parent must exist) holding the uninstaller, one product file and the list.
+// An installation folder (its parent must exist) holding the uninstaller and its list.
 void MakeInstallation(const std::wstring& folder) {
   CreateDirectoryW(Exact(folder).c_str(), nullptr);
   CopyFileW(BuiltUninstallExe().c_str(), Exact(folder + L"\\Uninstall.exe").c_str(), FALSE);
-  WriteText(folder + L"\\Bramix.exe", "x");
-  WriteText(folder + L"\\Uninstall.lst", "Bramix.exe\r\nUninstall.exe\r\nUninstall.lst\r\n");
+  WriteText(folder + L"\\Uninstall.lst", "Uninstall.exe\r\nUninstall.lst\r\n");
 }
 
 // Runs the uninstaller silently and waits for it and for the script it leaves.
