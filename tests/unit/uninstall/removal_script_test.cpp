@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "support/temp_folder.h"
@@ -19,45 +18,93 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
   return lines;
 }
 
-std::vector<std::wstring> ExpectedLines(const std::wstring& u, const std::wstring& d, const std::wstring& b,
-                                        bool silent) {
+std::vector<std::wstring> ExpectedLines(const std::wstring& u, const std::wstring& d, bool silent) {
   std::vector<std::wstring> lines{L"\"" + u + L"\" /wait"};
   for (int i = 0; i < 5; ++i)
     lines.insert(lines.end(), {L"del \"" + u + L"\"", L"rd \"" + d + L"\"", L"if not exist \"" + u + L"\" goto done"});
   lines.push_back(L":done");
   if (!silent) lines.push_back(L"if exist \"" + u + L"\" \"" + u + L"\" /warning");
-  lines.push_back(L"del \"" + b + L"\"");
+  lines.push_back(L"del \"Uninstall_Zpk.Bat\"");
   return lines;
 }
 
+std::wstring LongForm(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH * 2] = {};
+  GetLongPathNameW(path.c_str(), buffer, MAX_PATH * 2);
+  return buffer;
+}
+
+const wchar_t kExe[] = L"C:\\Program Files\\Bramix\\Uninstall.exe";
+const wchar_t kFolder[] = L"C:\\Program Files\\Bramix";
+
 }  // namespace
 
-class RemovalScript : public TempFolderTest {};
+TEST(RemovalScriptText, NormalRunWaitsDeletesInFiveAttemptsWarnsAndDeletesItself) {
+  EXPECT_EQ(ExpectedLines(kExe, kFolder, false), Lines(MakeRemovalScriptText(kExe, kFolder, false)));
+}
 
-TEST_F(RemovalScript, NormalAndSilentLineByLineWithDoubledPercentAndShortForms) {
-  const std::wstring d = L"C:\\Program Files\\Bramix 100% %PATH%", b = L"C:\\users\\me\\Temp\\Uninstall_Zpk.Bat";
-  const std::wstring doubled = L"C:\\Program Files\\Bramix 100%% %%PATH%%";
-  for (bool silent : {false, true}) {
-    const std::vector<std::wstring> lines = Lines(MakeRemovalScriptText(d + L"\\Uninstall.exe", d, b, silent));
-    EXPECT_EQ(silent ? 18u : 19u, lines.size());
-    EXPECT_EQ(ExpectedLines(doubled + L"\\Uninstall.exe", doubled, b, silent), lines);
+TEST(RemovalScriptText, SilentRunHasNoWarningLine) {
+  EXPECT_EQ(ExpectedLines(kExe, kFolder, true), Lines(MakeRemovalScriptText(kExe, kFolder, true)));
+}
+
+TEST(RemovalScriptText, PercentSignsInPathsAreDoubled) {
+  const std::wstring folder = L"C:\\Bramix 100% %PATH%", doubled = L"C:\\Bramix 100%% %%PATH%%";
+  EXPECT_EQ(ExpectedLines(doubled + L"\\Uninstall.exe", doubled, true),
+            Lines(MakeRemovalScriptText(folder + L"\\Uninstall.exe", folder, true)));
+}
+
+enum class Form { kItself, kShortLeadingBack, kNone };
+
+struct FormRow {
+  const wchar_t* name;     // a folder holding Uninstall.exe
+  const wchar_t* sibling;  // a folder made beside it first, or null
+  bool uninstaller;        // the path asked for is the uninstaller's rather than the folder's
+  Form expected;
+};
+
+class ScriptPathForms : public TempFolderTest {};
+
+TEST_F(ScriptPathForms, EachNameGetsAFormThatNamesOnlyItOrNone) {
+  const FormRow rows[] = {
+      {L"Bramix 100% (x) & y", nullptr, true, Form::kItself},
+      {L"Bram\u00ecx", nullptr, true, Form::kItself},                // in the OEM code page
+      {L"Bram\u00f5x", nullptr, true, Form::kShortLeadingBack},      // in the ANSI code page only
+      {L"\uff22ramix", L"Bramix", true, Form::kShortLeadingBack},    // full-width letter, never its look-alike
+      {L"Bramix ", L"Bramix", true, Form::kShortLeadingBack},        // trailing space would be cut
+      {L"Bramix.", L"Bramix", false, Form::kShortLeadingBack},       // trailing dot would be cut
+      // The same hashed short name, both ways round: one of them is listed first.
+      {L"Bram \u03b3", L"Bram \u03b3 10917", false, Form::kNone},
+      {L"Bram \u03b3 10917", L"Bram \u03b3", false, Form::kNone},
+  };
+  int folder = 0;
+  for (const FormRow& row : rows) {
+    SCOPED_TRACE(testing::Message() << "folder " << row.name << (row.uninstaller ? " (its uninstaller)" : "")
+                                    << ", sibling " << (row.sibling ? row.sibling : L"none"));
+    const std::wstring parent = Path(std::to_wstring(++folder));
+    if (row.sibling) WriteBytes(parent + L"\\" + row.sibling + L"\\keep.txt", "k");
+    const std::wstring folderPath = parent + L"\\" + row.name, exe = folderPath + L"\\Uninstall.exe";
+    WriteBytes(exe, "x");
+    const std::wstring path = row.uninstaller ? exe : folderPath;
+    std::wstring form = L"unchanged";
+    const bool found = ScriptPathForm(path, form);
+    EXPECT_EQ(row.expected != Form::kNone, found);
+    if (row.expected == Form::kItself) {
+      EXPECT_EQ(path, form);
+    } else if (row.expected == Form::kShortLeadingBack) {
+      EXPECT_NE(path, form);
+      EXPECT_EQ(0, _wcsicmp(path.c_str(), LongForm(form).c_str())) << form;
+    } else {
+      EXPECT_EQ(L"unchanged", form);
+    }
   }
-  const std::wstring folder = Path(L"Bramix \u00e8 \u03b1\u03b2\u03b3"), exe = folder + L"\\Uninstall.exe";
-  WriteBytes(exe, "x");
-  for (const std::wstring& path : {folder, exe}) {
-    const std::wstring spelt = ScriptPathText(path);
-    EXPECT_TRUE(std::all_of(spelt.begin(), spelt.end(), [](wchar_t c) { return c <= 0x7F; })) << spelt;
-    wchar_t longForm[MAX_PATH];
-    ASSERT_NE(0u, GetLongPathNameW(spelt.c_str(), longForm, MAX_PATH));
-    EXPECT_EQ(0, _wcsicmp(path.c_str(), longForm));
-  }
-  EXPECT_EQ(ExpectedLines(ScriptPathText(exe), ScriptPathText(folder), b, false),
-            Lines(MakeRemovalScriptText(exe, folder, b, false)));
+}
+
+TEST(UninstallList, EntriesThatStayInsideTheFolder) {
+  for (const wchar_t* inside : {L"a.txt", L"sub\\..\\a.txt", L"sub/x/../../a", L".\\a", L"a\\.\\..", L"...txt"})
+    EXPECT_FALSE(EntryLeavesFolder(inside)) << inside;
 }
 
 TEST(UninstallList, EntriesThatClimbOutOfTheFolder) {
-  for (const wchar_t* inside : {L"a.txt", L"sub\\..\\a.txt", L"sub/x/../../a", L".\\a", L"a\\.\\..", L"...txt"})
-    EXPECT_FALSE(EntryLeavesFolder(inside)) << inside;
   for (const wchar_t* outside : {L"..", L"..\\outside.txt", L"../x", L"sub\\..\\..\\x", L".\\..\\x",
                                  L"a\\..\\b\\..\\..\\x", L"sub\\...\\..\\..\\x", L".. \\x"})
     EXPECT_TRUE(EntryLeavesFolder(outside)) << outside;

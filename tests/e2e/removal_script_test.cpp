@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <optional>
+#include <string>
+
+#include "support/wine_program.h"
+
+namespace {
+
+const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPending[] = L"PendingFileRenameOperations";
+constexpr DWORD kTimeout = 60000;
+
+// Paths are used through the "\\?\" form, so that names ending with a space stay as they are.
+std::wstring Exact(const std::wstring& path) { return L"\\\\?\\" + path; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(Exact(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void WriteText(const std::wstring& path, const std::string& text) {
+  UniqueFile file(CreateFileW(Exact(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  if (file) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// An installation folder (its parent must exist) holding the uninstaller and its list.
+void MakeInstallation(const std::wstring& folder) {
+  CreateDirectoryW(Exact(folder).c_str(), nullptr);
+  CopyFileW(BuiltUninstallExe().c_str(), Exact(folder + L"\\Uninstall.exe").c_str(), FALSE);
+  WriteText(folder + L"\\Uninstall.lst", "Uninstall.exe\r\nUninstall.lst\r\n");
+}
+
+// Runs the uninstaller silently and waits for it and for the script it leaves.
+void RunSilently(const std::wstring& folder) {
+  ChildProcess program;
+  ASSERT_TRUE(program.Start(Exact(folder + L"\\Uninstall.exe"), L"/s"));
+  EXPECT_TRUE(program.Wait(kTimeout));
+  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
+}
+
+std::wstring PendingRenames() {  // empty when the value is missing
+  std::wstring value(32768, L'\0');
+  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size))
+    return L"";
+  value.resize(size / sizeof(wchar_t));
+  return value;
+}
+
+// Where the path stands among the files scheduled for deletion at restart; npos when it is not there.
+size_t ScheduledAt(const std::wstring& path) {
+  return (L'\0' + PendingRenames()).find(std::wstring(1, L'\0') + L"\\??\\" + path + L'\0');
+}
+
+// A file planted where a mis-built command would start it; it records its start in "<path>.started".
+// Folders made for it are removed with it when they are empty.
+class PlantedFile {
+ public:
+  PlantedFile(const std::wstring& path, bool batch) : path_(path) {
+    SHCreateDirectoryExW(nullptr, Parent(path).c_str(), nullptr);
+    if (batch) WriteText(path, "echo started> \"" + std::string(path.begin(), path.end()) + ".started\"\r\n");
+    else CopyFileW((TestBinFolder() + L"\\start_recorder.exe").c_str(), path.c_str(), FALSE);
+  }
+  ~PlantedFile() {
+    DeleteFileW(path_.c_str());
+    DeleteFileW((path_ + L".started").c_str());
+    for (std::wstring folder = Parent(path_); RemoveDirectoryW(folder.c_str());) folder = Parent(folder);
+  }
+  // Waits first for a planted program that was started to end.
+  bool Started() const {
+    WaitForProcessesToEnd(path_.substr(path_.rfind(L'\\') + 1).c_str(), kTimeout);
+    return Exists(path_ + L".started");
+  }
+
+ private:
+  static std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+  std::wstring path_;
+};
+
+class RemovalScript : public testing::Test {
+ protected:
+  void SetUp() override { DeleteTree(Exact(parent_)); ASSERT_TRUE(CreateDirectoryW(parent_.c_str(), nullptr)); }
+  void TearDown() override {
+    WaitForProcessesToEnd(L"cmd.exe", kTimeout);
+    DeleteTree(Exact(parent_));
+    if (pending_.empty()) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    else RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, REG_MULTI_SZ, pending_.data(),
+                         static_cast<DWORD>(pending_.size() * sizeof(wchar_t)));
+  }
+  const std::wstring parent_ = L"C:\\Program Files\\BramixScript";
+  const std::wstring pending_ = PendingRenames();
+};
+
+struct SiblingRow {
+  const wchar_t* name;     // the installation folder
+  const wchar_t* sibling;  // a folder beside it
+  bool siblingHasUninstaller;
+  bool scheduled;  // no exact spelling exists: removal at restart instead of the script
+};
+
+}  // namespace
+
+TEST_F(RemovalScript, SiblingWithALookAlikeNameSurvives) {
+  const SiblingRow rows[] = {
+      {L"Bram\u00ecx", L"Bram Tools 3626", true, false},  // the same hashed short name
+      {L"Bram \u03b3", L"Bram \u03b3 10917", true, true},  // the same, and no other spelling,
+      {L"Bram \u03b3 10917", L"Bram \u03b3", true, true},  // both ways round: one of them is listed first
+      {L"Bramix ", L"Bramix", false, false},              // trailing space cut by the interpreter
+  };
+  for (const SiblingRow& row : rows) {
+    SCOPED_TRACE(testing::Message() << "installation " << row.name << " beside " << row.sibling);
+    const std::wstring folder = parent_ + L"\\" + row.name, sibling = parent_ + L"\\" + row.sibling;
+    CreateDirectoryW(Exact(sibling).c_str(), nullptr);
+    if (row.siblingHasUninstaller)
+      CopyFileW(BuiltUninstallExe().c_str(), Exact(sibling + L"\\Uninstall.exe").c_str(), FALSE);
+    MakeInstallation(folder);
+    RunSilently(folder);
+    EXPECT_TRUE(Exists(sibling));
+    if (row.siblingHasUninstaller) {
+      EXPECT_TRUE(Exists(sibling + L"\\Uninstall.exe"));
+    }
+    if (row.scheduled) {
+      const size_t uninstallerAt = ScheduledAt(folder + L"\\Uninstall.exe"), folderAt = ScheduledAt(folder);
+      EXPECT_NE(std::wstring::npos, folderAt);
+      EXPECT_LT(uninstallerAt, folderAt) << "the uninstaller first, then its folder";
+    } else {
+      EXPECT_FALSE(Exists(folder));
+    }
+    DeleteTree(Exact(sibling));
+    DeleteTree(Exact(folder));
+  }
+}
+
+struct TempFolderRow {
+  const wchar_t* user;     // the temporary folder is C:\users\<user>\Temp
+  const wchar_t* planted;  // a batch file where a split or expanded path would lead, or null
+};
+
+TEST_F(RemovalScript, TemporaryFolderPathStartsOnlyTheScript) {
+  ScopedEnvVar variable(L"ZPKPLANT", L"Planted");
+  const TempFolderRow rows[] = {
+      {L"A&B", L"C:\\users\\A.bat"},
+      {L"Tom (Work)", nullptr},
+      {L"x^y", L"C:\\users\\xy\\Temp\\Uninstall_Zpk.Bat"},
+      {L"%ZPKPLANT%", L"C:\\users\\Planted\\Temp\\Uninstall_Zpk.Bat"},
+  };
+  for (const TempFolderRow& row : rows) {
+    SCOPED_TRACE(testing::Message() << "user " << row.user);
+    const std::wstring user = std::wstring(L"C:\\users\\") + row.user, temp = user + L"\\Temp";
+    CreateDirectoryW(user.c_str(), nullptr);
+    CreateDirectoryW(temp.c_str(), nullptr);
+    ScopedEnvVar tempVar(L"TEMP", temp.c_str()), tmpVar(L"TMP", temp.c_str());
+    std::optional<PlantedFile> planted;
+    if (row.planted) planted.emplace(row.planted, true);
+    const std::wstring folder = parent_ + L"\\Bramix";
+    MakeInstallation(folder);
+    RunSilently(folder);
+    if (planted) {
+      EXPECT_FALSE(planted->Started());
+    }
+    EXPECT_FALSE(Exists(folder));
+    DeleteTree(user);
+  }
+}
+
+TEST_F(RemovalScript, InterpreterInAFolderWithSpacesStartsNoPlantedProgram) {
+  const std::wstring shell = L"C:\\Program Files\\Alt Shell";
+  CreateDirectoryW(shell.c_str(), nullptr);
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\cmd.exe").c_str(), (shell + L"\\cmd.exe").c_str(), FALSE));
+  ScopedEnvVar comspec(L"COMSPEC", (shell + L"\\cmd.exe").c_str());
+  PlantedFile planted(L"C:\\Program.exe", false);
+  const std::wstring folder = parent_ + L"\\Bramix";
+  MakeInstallation(folder);
+  RunSilently(folder);
+  EXPECT_FALSE(planted.Started());
+  EXPECT_FALSE(Exists(folder));
+  DeleteTree(shell);
+}
