@@ -187,17 +187,18 @@ TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {
   const struct {
     const char* name;
     std::string bytes;
+    const wchar_t* file;  // the file in docs that the list names
   } kLists[] = {
-      {"UTF-16 LE mark", Utf16Bytes(L"\xFEFF" L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\nUninstall.exe\r\n")},
-      {"UTF-8 mark", "\xEF\xBB\xBF" "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n"},
-      {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\rUninstall.exe\r"},
+      {"UTF-16 LE mark", Utf16Bytes(L"\xFEFF" L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\nUninstall.exe\r\n"),
+       L"docs\\\u00e8.txt"},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n", L"docs\\\u00e8.txt"},
+      {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\rUninstall.exe\r", L"docs\\a.txt"},
   };
   for (const auto& list : kLists) {
     SCOPED_TRACE(list.name);
     StagedInstallation install(L"C:\\Program Files\\Bramix Encoded List");
     install.WriteFile(L"Bramix.exe", "x");
-    install.WriteFile(L"docs\\\u00e8.txt", "x");
-    install.WriteFile(L"docs\\a.txt", "x");
+    install.WriteFile(list.file, "x");
     install.WriteFile(L"Uninstall.lst", list.bytes);
     RunUninstaller(install, L"/s", 0);
     EXPECT_FALSE(install.Exists(L"Bramix.exe"));
