@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "uninstall/uninstall_run.h"
+#include "uninstall/uninstall_list.h"
 
 namespace {
 
