@@ -139,6 +139,16 @@ TEST_F(Uninstall, EntryClimbingOutOfTheFolderIsNotDeleted) {
   EXPECT_TRUE(outside.Exists(L"outside.txt"));
 }
 
+TEST_F(Uninstall, UnlistedFileStays) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Unlisted");
+  install.WriteFile(L"themes\\own.theme", "x");
+  install.WriteFile(L"themes\\user.theme", "x");
+  install.WriteList({L"themes", L"themes\\own.theme", L"Uninstall.exe", L"Uninstall.lst"});
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_FALSE(install.Exists(L"themes\\own.theme"));
+  EXPECT_TRUE(install.Exists(L"themes\\user.theme"));
+}
+
 TEST_F(Uninstall, BrowserDataFolderIsRemoved) {
   StagedInstallation browser(GetSystemTempFolder() + L"Bramix.exe.WebView2");
   browser.WriteFile(L"EBWebView\\Default\\Cookies", "c");
@@ -234,13 +244,14 @@ TEST_F(Uninstall, FileOpenWithoutSharingIsScheduledUnderItsOwnName) {
   EXPECT_TRUE(ScheduledAtRestart(install.Path(L"open.dat")));
 }
 
-TEST_F(Uninstall, UninstallerAndListAreNeitherScheduledNorLeft) {
+TEST_F(Uninstall, UninstallerAndListAreNeitherMovedAsideNorScheduled) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Own Files");
   RunWithOpenFile(install, kRestartNotice);
   for (const wchar_t* file : {L"Uninstall.exe", L"Uninstall.lst"}) {
     SCOPED_TRACE(file);
-    EXPECT_FALSE(ScheduledAtRestart(install.Path(file)));
     EXPECT_FALSE(install.Exists(file));
+    EXPECT_FALSE(install.Exists(file + std::wstring(L".0.tmp")));
+    EXPECT_FALSE(ScheduledAtRestart(install.Path(file)));
   }
 }
 
