@@ -166,8 +166,10 @@ int wmain(int argc, wchar_t** argv) {
     // The passes, counted by the same removal in this process.
     Stage(filesFirst, uninstaller);
     FILE* list = _wfopen((kFolder + L"\\Uninstall.lst").c_str(), L"rb");
-    std::vector<std::wstring> entries = ReadListEntries(list);
+    std::string bytes;
+    for (int c; (c = fgetc(list)) != EOF;) bytes.push_back(static_cast<char>(c));
     fclose(list);
+    std::vector<std::wstring> entries = ReadListEntries(bytes);
     RemovalOutcome outcome = RemoveListedEntries(entries, kFolder + L"\\", L"Uninstall.exe");
     DeleteTree(kFolder);
 

@@ -1,6 +1,6 @@
 #include "files/file_system.h"
 
-#include <shellapi.h>
+#include <vector>
 
 #include "environment/paths.h"
 
@@ -106,17 +106,52 @@ UniqueStream OpenStream(const std::wstring& name, const wchar_t* mode) {
   return UniqueStream(_wfopen(name.c_str(), mode));
 }
 
+bool RemoveLink(const std::wstring& name) {
+  UniqueFile link;
+  CallWithLongPathRetry(name, [&](const wchar_t* path) {
+    link.reset(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return static_cast<bool>(link);
+  });
+  if (!link) return false;
+  // RemoveDirectoryW and DeleteFileW on a name may reach the target: Wine's do,
+  // for unix links (an empty target folder, a target file). The handle is deleted
+  // only once it shows that it holds the link itself.
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
+      !IsLinkAttr(tag.FileAttributes))
+    return false;
+  FILE_DISPOSITION_INFO disposition = {};
+  disposition.DeleteFile = TRUE;
+  return SetFileInformationByHandle(link.get(), FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+}
+
 void RemoveFolderTree(const std::wstring& folder) {
-  DWORD attributes = GetPathAttributes(folder);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !IsFolderAttr(attributes) || IsLinkAttr(attributes)) return;
-  // The shell takes a list of names, each ended by a terminator, the list by a second one.
-  std::wstring from = folder;
-  from.push_back(L'\0');
-  SHFILEOPSTRUCTW operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
-  SHFileOperationW(&operation);
+  const DWORD attributes = GetPathAttributes(folder);
+  if (!IsFolderAttr(attributes) || IsLinkAttr(attributes)) return;
+  // Walked here rather than handed to the shell, whose delete descends into links
+  // inside the tree and deletes what they point to. Folders are listed top down
+  // and removed bottom up, without recursion, so any depth is safe.
+  std::vector<std::wstring> folders{folder};
+  for (size_t i = 0; i < folders.size(); ++i) {
+    FileFinder finder;
+    finder.SetMask(MakeName(folders[i], L"*"));
+    FoundFile found;
+    while (finder.Next(found)) {
+      if (found.IsLink) {
+        RemoveLink(found.Name);
+      } else if (found.IsDir) {
+        folders.push_back(found.Name);
+      } else {
+        ClearPathAttributes(found.Name);
+        RemoveFile(found.Name);
+      }
+    }
+  }
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    ClearPathAttributes(*it);
+    RemoveFolder(*it);
+  }
 }
 
 void FileFinder::SetMask(const std::wstring& mask) {

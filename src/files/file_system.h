@@ -36,8 +36,14 @@ using UniqueStream = std::unique_ptr<FILE, StreamCloser>;
 // _wfopen without retry; empty on failure.
 UniqueStream OpenStream(const std::wstring& name, const wchar_t* mode);
 
-// Deletes a folder with everything in it through the shell, permanently; does
-// nothing for a missing folder, a file or a link.
+// Removes a junction or symbolic link itself, never what it points to: only when
+// the object opened without following links shows itself as a link. False when it
+// does not (Wine, for one, opens the target of a unix link: such a link stays).
+bool RemoveLink(const std::wstring& name);
+
+// Deletes a folder with everything in it, permanently; does nothing for a missing
+// folder, a file or a link. Links inside are removed as links (RemoveLink) and
+// never entered; what cannot be deleted stays.
 void RemoveFolderTree(const std::wstring& folder);
 
 struct FoundFile {

@@ -2,15 +2,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "environment/messages.h"
 #include "environment/paths.h"
-#include "settings/configured_temp_folder.h"
+#include "environment/run_state.h"
 #include "files/file_system.h"
 #include "localization/strings.h"
-#include "environment/run_state.h"
+#include "settings/configured_temp_folder.h"
 #include "text/text_utils.h"
 #include "uninstall/registration_cleanup.h"
 #include "uninstall/removal_script.h"
@@ -41,26 +43,12 @@ void ShowListError() {
   ShowMessage(nullptr, text.c_str(), caption.c_str(), kErrorFlags);
 }
 
-void AddEntry(const std::string& line, std::vector<std::wstring>& entries) {
-  // A NUL byte would cut the entry short and make it name something else.
-  if (line.find('\0') != std::string::npos) return;
-  std::wstring entry = AnsiToWideString(line);
-  TrimTrailingSpace(entry);
-  if (!entry.empty()) entries.push_back(std::move(entry));
-}
-
-// A component made of dots and spaces only, with two dots or more, is treated as
-// a step up: Windows trims trailing dots and spaces from some components, and an
-// entry skipped by mistake does less harm than a folder left by mistake.
-bool IsStepUp(const std::wstring& component) {
-  if (component.find_first_not_of(L". ") != std::wstring::npos) return false;
-  size_t dots = 0;
-  for (wchar_t c : component) dots += c == L'.';
-  return dots >= 2;
-}
-
-bool IsStepDown(const std::wstring& component) {
-  return !component.empty() && component.find_first_not_of(L". ") != std::wstring::npos;
+std::string ReadWholeStream(FILE* stream) {
+  std::string bytes;
+  char chunk[65536];
+  size_t count;
+  while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) bytes.append(chunk, count);
+  return bytes;
 }
 
 enum class EntryResult { kRemoved, kFinished, kTryAgain };
@@ -85,6 +73,9 @@ EntryResult RemoveEntry(const std::wstring& path, const std::wstring& uninstalle
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return EntryResult::kFinished;
   }
+  // A link named by the list goes as a link, never with what it points to.
+  if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkAttr(attributes))
+    return RemoveLink(path) ? EntryResult::kRemoved : EntryResult::kFinished;
   ClearPathAttributes(path);
   if (IsFolderAttr(attributes))
     return RemoveFolder(path) ? EntryResult::kRemoved : EntryResult::kTryAgain;
@@ -98,6 +89,61 @@ EntryResult RemoveEntry(const std::wstring& path, const std::wstring& uninstalle
   return EntryResult::kFinished;
 }
 
+// The path as Windows resolves it ("." and ".." taken out, '/' made '\\');
+// empty when it cannot be resolved.
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return std::wstring();
+  full.resize(length);
+  return full;
+}
+
+// Tells whether a path below the installation folder reaches its last component
+// through a junction or symbolic link. Each folder is looked at once per run.
+class LinkFinder {
+ public:
+  explicit LinkFinder(size_t baseLength) : baseLength_(baseLength) {}
+
+  bool PassesThroughLink(const std::wstring& path) {
+    for (size_t end = path.find(L'\\', baseLength_); end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
+      const auto [seen, added] = isLink_.try_emplace(path.substr(0, end), false);
+      if (added) {
+        const DWORD attributes = GetPathAttributes(seen->first);
+        seen->second = attributes != INVALID_FILE_ATTRIBUTES && IsLinkAttr(attributes);
+      }
+      if (seen->second) return true;
+    }
+    return false;
+  }
+
+ private:
+  size_t baseLength_;
+  std::unordered_map<std::wstring, bool> isLink_;
+};
+
+// The entries to work on, as resolved full paths. An entry that leaves the folder
+// is dropped, and so is one that reaches its target through a junction or a
+// symbolic link below the folder: the run is elevated, and a link planted in the
+// installation would otherwise make it delete whatever the link points to.
+std::vector<std::wstring> ResolveEntries(const std::vector<std::wstring>& entries, const std::wstring& base) {
+  std::wstring fullBase = FullPath(base);
+  if (fullBase.empty()) fullBase = base;
+  AddEndSlash(fullBase);
+  LinkFinder links(fullBase.size());
+  std::vector<std::wstring> paths;
+  paths.reserve(entries.size());
+  for (const std::wstring& entry : entries) {
+    if (EntryLeavesFolder(entry)) continue;
+    std::wstring path = FullPath(base + entry);
+    const bool below = path.size() > fullBase.size() && path.compare(0, fullBase.size(), fullBase) == 0;
+    if (below && !links.PassesThroughLink(path)) paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
 void RemoveBrowserData() {
   std::wstring temp;
   GetConfiguredTempFolder(temp);
@@ -107,45 +153,11 @@ void RemoveBrowserData() {
 
 }  // namespace
 
-std::vector<std::wstring> ReadListEntries(FILE* list) {
-  std::string bytes;
-  char chunk[65536];
-  size_t count;
-  while ((count = fread(chunk, 1, sizeof(chunk), list)) > 0) bytes.append(chunk, count);
-
-  std::vector<std::wstring> entries;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    AddEntry(bytes.substr(start, end - start), entries);
-    start = end + 1;
-  }
-  return entries;
-}
-
-bool EntryLeavesFolder(const std::wstring& entry) {
-  int depth = 0;
-  size_t start = 0;
-  while (start <= entry.size()) {
-    size_t end = entry.find_first_of(L"\\/", start);
-    if (end == std::wstring::npos) end = entry.size();
-    const std::wstring component = entry.substr(start, end - start);
-    if (IsStepUp(component) && --depth < 0) return true;
-    if (IsStepDown(component)) ++depth;
-    start = end + 1;
-  }
-  return false;
-}
-
 RemovalOutcome RemoveListedEntries(const std::vector<std::wstring>& entries, const std::wstring& base,
                                    const std::wstring& uninstallerName) {
   // Only folders still waiting for their contents are tried again: a file that was
   // deleted, missing or scheduled would find nothing to do in a later pass.
-  std::vector<std::wstring> pending;
-  pending.reserve(entries.size());
-  for (const std::wstring& entry : entries)
-    if (!EntryLeavesFolder(entry)) pending.push_back(base + entry);
+  std::vector<std::wstring> pending = ResolveEntries(entries, base);
 
   RemovalOutcome outcome;
   for (;;) {
@@ -180,7 +192,11 @@ void RunUninstall() {
   // makes the run read another folder's list.
   const std::wstring listPath = base + kListName;
   UniqueStream list = OpenStream(listPath, L"rb");
-  if (!list) {
+  std::vector<std::wstring> entries;
+  if (list) entries = ReadListEntries(ReadWholeStream(list.get()));
+  // A list with nothing to delete is refused like a missing one: going on would
+  // remove the registrations and the uninstaller and leave every product file.
+  if (std::none_of(entries.begin(), entries.end(), [](const std::wstring& e) { return !EntryLeavesFolder(e); })) {
     ShowListError();
     return;
   }
@@ -192,7 +208,7 @@ void RunUninstall() {
   FreeLanguageDll();
   if (RunState.Msi) return;
 
-  const RemovalOutcome outcome = RemoveListedEntries(ReadListEntries(list.get()), base, GetNamePart(uninstaller));
+  const RemovalOutcome outcome = RemoveListedEntries(entries, base, GetNamePart(uninstaller));
   list.reset();
   DeleteFileW(listPath.c_str());
   RemoveBrowserData();

@@ -1,18 +1,22 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "environment/temp_folder.h"
+#include "support/pending_renames.h"
+#include "support/unix_link.h"
 #include "support/wine_program.h"
 
 namespace {
 
-const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kPending[] = L"PendingFileRenameOperations";
 const wchar_t kQuestion[] =
     L"Tutta la configurazione, comprese le parole chiavi memorizzate sia nell'organizzatore delle Parole chiavi sia "
     L"nei Profili di compressione, verranno perse a meno che non siano state esportate in precedenza.\r\n\r\n"
     L"Avvio la rimozione di Bramix?";
 const wchar_t kNoList[] = L"Impossibile aprire la lista dei file Uninstall.lst";
+const wchar_t kRestartNotice[] = L"Occorre riavviare Windows per completare la disinstallazione di Bramix.";
 constexpr DWORD kTimeout = 60000;
 const std::pair<HKEY, const wchar_t*> kProductKeys[] = {
     {HKEY_CURRENT_USER, L"Software\\Bramix"}, {HKEY_CLASSES_ROOT, L"Bramix"},
@@ -33,19 +37,7 @@ void ExpectProductKeys(bool present) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring PendingRenames() {  // empty when the value is missing
-  std::wstring value(32768, L'\0');
-  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size))
-    return L"";
-  value.resize(size / sizeof(wchar_t));
-  return value;
-}
-
-bool Scheduled(const std::wstring& path) {
-  return (L'\0' + PendingRenames()).find(std::wstring(1, L'\0') + L"\\??\\" + path + L'\0') != std::wstring::npos;
-}
-
+// Answers the box of the program that shows `text`; false when none came.
 bool Answer(const ChildProcess& program, const std::wstring& text, int button) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout; Sleep(50)) {
     HWND box = WaitForWindow(program.Pid(), L"#32770", 1000);
@@ -57,7 +49,9 @@ bool Answer(const ChildProcess& program, const std::wstring& text, int button) {
   return false;
 }
 
-// The exit code once the program and its script have ended; a box not answered here makes it time out.
+// Runs the uninstaller, answers the question with `answer` (none when 0) and then
+// the box showing `message` (when given); the exit code once the program and its
+// script have ended. A box not answered here makes it time out.
 DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args, int answer,
                      const wchar_t* message = nullptr) {
   ChildProcess program;
@@ -69,28 +63,57 @@ DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args, int
   return program.ExitCode();
 }
 
+// An interactive run over a list naming a file that the test holds open without
+// sharing, answering Yes and then the restart notice `notice`.
+void RunWithOpenFile(const StagedInstallation& install, const wchar_t* notice) {
+  install.WriteFile(L"open.dat", "x");
+  install.WriteList({L"open.dat", L"zpklng.dll", L"Uninstall.exe", L"Uninstall.lst"});
+  UniqueFile open(CreateFileW(install.Path(L"open.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(open);
+  EXPECT_EQ(0u, RunUninstaller(install, L"", IDYES, notice));
+}
+
+// Makes zpklng.dll beside the program: a resource-only copy of it whose string
+// table holds `notice` as the restart notice (id 5126, in the block of 5120-5135:
+// sixteen strings, each its length and then its units).
+bool WriteLanguageLibrary(const StagedInstallation& install, const std::wstring& notice) {
+  const std::wstring library = install.Path(L"zpklng.dll");
+  HANDLE update = CopyFileW(install.Exe().c_str(), library.c_str(), FALSE) ? BeginUpdateResourceW(library.c_str(), TRUE)
+                                                                          : nullptr;
+  if (!update) return false;
+  std::wstring block(6, L'\0');
+  block += static_cast<wchar_t>(notice.size());
+  block += notice;
+  block.append(9, L'\0');
+  const bool ok = UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(5126 / 16 + 1), LANG_NEUTRAL, block.data(),
+                                  static_cast<DWORD>(block.size() * sizeof(wchar_t)));
+  return EndUpdateResourceW(update, !ok) && ok;
+}
+
+std::string Utf16Bytes(const std::wstring& text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 class Uninstall : public testing::Test {
  protected:
-  void SetUp() override { DeleteFileW(script_.c_str()); SetProductKeys(false); }
+  void SetUp() override {
+    DeleteFileW(script_.c_str());
+    SetProductKeys(false);
+  }
   void TearDown() override {
     SetProductKeys(false);
     WaitForProcessesToEnd(L"cmd.exe", kTimeout);
-    if (pending_.empty()) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
-    else RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, REG_MULTI_SZ, pending_.data(),
-                         static_cast<DWORD>(pending_.size() * sizeof(wchar_t)));
   }
-  const std::wstring script_ = GetSystemTempFolder() + L"Uninstall_Zpk.Bat", pending_ = PendingRenames();
+  const std::wstring script_ = GetSystemTempFolder() + L"Uninstall_Zpk.Bat";
+  ScopedPendingRenames pending_;
 };
 
 }  // namespace
 
-TEST_F(Uninstall, SilentRunRemovesEverythingListedTheProgramAndTheFolder) {
+TEST_F(Uninstall, SilentRunRemovesTheInstallationWhateverTheFolderName) {
   for (const wchar_t* name : {L"Bramix 100% %TEMP%", L"Bramix 5% \u00e8 \u03b1\u03b2\u03b3"}) {
-    StagedInstallation outside(L"C:\\Program Files\\BramixOuter");
-    StagedInstallation browser(GetSystemTempFolder() + L"Bramix.exe.WebView2");
-    outside.WriteFile(L"outside.txt", "keep");
-    browser.WriteFile(L"EBWebView\\Default\\Cookies", "c");
-    StagedInstallation install(outside.Path(L"a\\") + name);
+    SCOPED_TRACE(name);
+    StagedInstallation install(L"C:\\Program Files\\BramixOuter\\" + std::wstring(name));
     for (const wchar_t* file : {L"Bramix.exe", L"docs\\readme.txt", L"docs\\lang\\it.lng", L"readonly.dll",
                                 L"hidden.dat", L"blank end.txt", L"last.txt"})
       install.WriteFile(file, "x");
@@ -100,53 +123,191 @@ TEST_F(Uninstall, SilentRunRemovesEverythingListedTheProgramAndTheFolder) {
     install.WriteFile(L"Uninstall.lst",
                       "docs\r\ndocs\\lang\r\n\r\nBramix.exe\r\ndocs\\lang\\it.lng \t\r\n   \r\ndocs\\readme.txt\n"
                       "readonly.dll\r\nhidden.dat\r\nnot there.txt\r\nblank end.txt  \r\nUNINSTALL.EXE\r\n"
-                      "..\\..\\outside.txt\r\nUninstall.lst\r\nlast.txt");
+                      "Uninstall.lst\r\nlast.txt");
     EXPECT_EQ(0u, RunUninstaller(install, L"/s", 0));
-    EXPECT_FALSE(Exists(install.Folder())) << name;
-    EXPECT_TRUE(outside.Exists(L"outside.txt"));
-    EXPECT_FALSE(Exists(browser.Folder()));
+    EXPECT_FALSE(Exists(install.Folder()));
     EXPECT_FALSE(Exists(script_));
   }
 }
 
-TEST_F(Uninstall, MissingListAnswerNoAndLockedFilesSilentAndInteractive) {
-  StagedInstallation parent(L"C:\\Program Files\\BramixLocked"), install(parent.Path(L"bRAMIX"));
-  for (const wchar_t* file :
-       {L"free.txt", L"themes\\own.theme", L"themes\\user.theme", L"zpkext.dll.0.tmp", L"open.dat"})
-    install.WriteFile(file, "x");
-  CopyFileW(BuiltUninstallExe().c_str(), install.Path(L"zpkext.dll").c_str(), FALSE);
+TEST_F(Uninstall, EntryClimbingOutOfTheFolderIsNotDeleted) {
+  StagedInstallation outside(L"C:\\Program Files\\BramixOuter");
+  outside.WriteFile(L"outside.txt", "keep");
+  StagedInstallation install(outside.Path(L"a\\Bramix"));
+  install.WriteList({L"..\\..\\outside.txt", L"Uninstall.exe", L"Uninstall.lst"});
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_TRUE(outside.Exists(L"outside.txt"));
+}
+
+TEST_F(Uninstall, UnlistedFileStays) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Unlisted");
+  install.WriteFile(L"themes\\own.theme", "x");
+  install.WriteFile(L"themes\\user.theme", "x");
+  install.WriteList({L"themes", L"themes\\own.theme", L"Uninstall.exe", L"Uninstall.lst"});
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_FALSE(install.Exists(L"themes\\own.theme"));
+  EXPECT_TRUE(install.Exists(L"themes\\user.theme"));
+}
+
+TEST_F(Uninstall, BrowserDataFolderIsRemoved) {
+  StagedInstallation browser(GetSystemTempFolder() + L"Bramix.exe.WebView2");
+  browser.WriteFile(L"EBWebView\\Default\\Cookies", "c");
+  StagedInstallation install(L"C:\\Program Files\\Bramix Browser");
+  install.WriteList({L"Uninstall.exe", L"Uninstall.lst"});
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_FALSE(Exists(browser.Folder()));
+}
+
+TEST_F(Uninstall, MissingListIsReportedAndNothingChanges) {
+  for (const wchar_t* args : {L"", L"/s"}) {
+    SCOPED_TRACE(args);
+    StagedInstallation install(L"C:\\Program Files\\Bramix No List");
+    SetProductKeys(true);
+    EXPECT_EQ(0u, RunUninstaller(install, args, args[0] ? 0 : IDYES, kNoList));
+    EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
+    ExpectProductKeys(true);
+  }
+}
+
+TEST_F(Uninstall, ListWithoutUsableEntryIsRefusedLikeAMissingOne) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Empty List");
+  install.WriteFile(L"Bramix.exe", "x");
+  install.WriteFile(L"Uninstall.lst", "\r\n  \r\n..\\outside.txt\r\n");
   SetProductKeys(true);
-  // Without a list (with /s too) the error is shown; answered No: nothing changes.
-  EXPECT_EQ(0u, RunUninstaller(install, L"", IDYES, kNoList));
   EXPECT_EQ(0u, RunUninstaller(install, L"/s", 0, kNoList));
-  install.WriteList({L"themes", L"themes\\own.theme", L"zpkext.dll", L"free.txt", L"Uninstall.exe", L"Uninstall.lst"});
-  EXPECT_EQ(0u, RunUninstaller(install, L"", IDNO));
-  for (const wchar_t* file : {L"free.txt", L"zpkext.dll", L"Uninstall.exe"}) EXPECT_TRUE(install.Exists(file)) << file;
+  EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
+  EXPECT_TRUE(install.Exists(L"Bramix.exe"));
   EXPECT_FALSE(Exists(script_));
   ExpectProductKeys(true);
+}
 
-  // An image in use is renamed, not deleted; silently: no notice, folder not scheduled.
+TEST_F(Uninstall, DeclinedQuestionChangesNothing) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Declined");
+  install.WriteFile(L"Bramix.exe", "x");
+  install.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
+  SetProductKeys(true);
+  EXPECT_EQ(0u, RunUninstaller(install, L"", IDNO));
+  EXPECT_TRUE(install.Exists(L"Bramix.exe"));
+  EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
+  EXPECT_FALSE(Exists(script_));
+  ExpectProductKeys(true);
+}
+
+TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    const wchar_t* file;  // the file in docs that the list names
+  } kLists[] = {
+      {"UTF-16 LE mark", Utf16Bytes(L"\xFEFF" L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\nUninstall.exe\r\n"),
+       L"docs\\\u00e8.txt"},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n", L"docs\\\u00e8.txt"},
+      {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\rUninstall.exe\r", L"docs\\a.txt"},
+  };
+  for (const auto& list : kLists) {
+    SCOPED_TRACE(list.name);
+    StagedInstallation install(L"C:\\Program Files\\Bramix Encoded List");
+    install.WriteFile(L"Bramix.exe", "x");
+    install.WriteFile(list.file, "x");
+    install.WriteFile(L"Uninstall.lst", list.bytes);
+    RunUninstaller(install, L"/s", 0);
+    EXPECT_FALSE(install.Exists(L"Bramix.exe"));
+    EXPECT_FALSE(install.Exists(L"docs"));
+  }
+}
+
+TEST_F(Uninstall, LockedDllIsMovedAsideAndScheduled) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Locked");
+  CopyFileW(BuiltUninstallExe().c_str(), install.Path(L"zpkext.dll").c_str(), FALSE);
+  install.WriteList({L"zpkext.dll", L"Uninstall.exe", L"Uninstall.lst"});
   UniqueModule image(LoadLibraryExW(install.Path(L"zpkext.dll").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
   ASSERT_TRUE(image);
-  EXPECT_EQ(0u, RunUninstaller(install, L"/s", 0));
-  EXPECT_TRUE(install.Exists(L"themes\\user.theme"));
-  for (const wchar_t* file : {L"themes\\own.theme", L"free.txt", L"zpkext.dll", L"Uninstall.lst", L"Uninstall.exe",
-                              L"Uninstall.exe.0.tmp"})
-    EXPECT_FALSE(install.Exists(file)) << file;
-  EXPECT_TRUE(install.Exists(L"zpkext.dll.1.tmp"));
-  EXPECT_TRUE(Scheduled(install.Path(L"zpkext.dll.1.tmp")));
-  EXPECT_FALSE(Scheduled(install.Folder()));
-  ExpectProductKeys(false);
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_FALSE(install.Exists(L"zpkext.dll"));
+  EXPECT_TRUE(ScheduledAtRestart(install.Path(L"zpkext.dll.0.tmp")));
+}
 
-  // A file open without sharing is scheduled under its own name; the notice once, the folder too.
-  CopyFileW(BuiltUninstallExe().c_str(), install.Exe().c_str(), FALSE);
+TEST_F(Uninstall, SilentRunDoesNotScheduleTheFolder) {
+  StagedInstallation parent(L"C:\\Program Files\\BramixSilent"), install(parent.Path(L"Bramix"));
+  install.WriteFile(L"open.dat", "x");
   install.WriteList({L"open.dat", L"Uninstall.exe", L"Uninstall.lst"});
   UniqueFile open(CreateFileW(install.Path(L"open.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(open);
-  EXPECT_EQ(0u, RunUninstaller(install, L"", IDYES,
-                               L"Occorre riavviare Windows per completare la disinstallazione di Bramix."));
-  EXPECT_TRUE(Scheduled(install.Path(L"open.dat")));
-  EXPECT_TRUE(Scheduled(install.Folder()));
-  for (const wchar_t* file : {L"Uninstall.exe", L"Uninstall.lst"})
-    EXPECT_FALSE(Scheduled(install.Path(file)) || install.Exists(file)) << file;
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_TRUE(ScheduledAtRestart(install.Path(L"open.dat")));
+  EXPECT_FALSE(ScheduledAtRestart(install.Folder()));
+}
+
+TEST_F(Uninstall, FileOpenWithoutSharingIsScheduledUnderItsOwnName) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Open File");
+  RunWithOpenFile(install, kRestartNotice);
+  EXPECT_TRUE(ScheduledAtRestart(install.Path(L"open.dat")));
+}
+
+TEST_F(Uninstall, UninstallerAndListAreNeitherMovedAsideNorScheduled) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Own Files");
+  RunWithOpenFile(install, kRestartNotice);
+  for (const wchar_t* file : {L"Uninstall.exe", L"Uninstall.lst"}) {
+    SCOPED_TRACE(file);
+    EXPECT_FALSE(install.Exists(file));
+    EXPECT_FALSE(install.Exists(file + std::wstring(L".0.tmp")));
+    EXPECT_FALSE(ScheduledAtRestart(install.Path(file)));
+  }
+}
+
+TEST_F(Uninstall, FolderNamedBramixInAnyCaseIsScheduledAtRestart) {
+  StagedInstallation parent(L"C:\\Program Files\\BramixCase"), install(parent.Path(L"bRAMIX"));
+  RunWithOpenFile(install, kRestartNotice);
+  EXPECT_TRUE(ScheduledAtRestart(install.Folder()));
+}
+
+TEST_F(Uninstall, FolderWithAnotherNameIsNotScheduledAtRestart) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Tools");
+  RunWithOpenFile(install, kRestartNotice);
+  EXPECT_FALSE(ScheduledAtRestart(install.Folder()));
+}
+
+TEST_F(Uninstall, RestartNoticeComesFromTheLanguageLibrary) {
+  StagedInstallation install(L"C:\\Program Files\\Bramix Notice");
+  ASSERT_TRUE(WriteLanguageLibrary(install, L"Restart Windows to finish"));
+  RunWithOpenFile(install, L"Restart Windows to finish");
+}
+
+TEST_F(Uninstall, EntryThroughAFolderLinkLeavesWhatItPointsTo) {
+  StagedInstallation outside(L"C:\\BramixOutside");
+  outside.WriteFile(L"y.txt", "keep");
+  StagedInstallation install(L"C:\\Program Files\\Bramix Linked");
+  install.WriteList({L"Data\\y.txt", L"Uninstall.exe", L"Uninstall.lst"});
+  ScopedUnixLink link(outside.Folder(), install.Path(L"Data"));
+  ASSERT_TRUE(link.Made());
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_TRUE(outside.Exists(L"y.txt"));
+}
+
+TEST_F(Uninstall, EntryNamingAFolderLinkLeavesItsTarget) {
+  StagedInstallation outside(L"C:\\BramixOutside");
+  ASSERT_TRUE(CreateDirectoryW(outside.Path(L"empty").c_str(), nullptr));
+  StagedInstallation install(L"C:\\Program Files\\Bramix Linked");
+  install.WriteList({L"Data", L"Uninstall.exe", L"Uninstall.lst"});
+  ScopedUnixLink link(outside.Path(L"empty"), install.Path(L"Data"));
+  ASSERT_TRUE(link.Made());
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_TRUE(outside.Exists(L"empty"));
+}
+
+TEST_F(Uninstall, BrowserDataFolderLinksAreNotFollowed) {
+  StagedInstallation outside(L"C:\\BramixOutside");
+  outside.WriteFile(L"kept\\kept.txt", "keep");
+  ASSERT_TRUE(CreateDirectoryW(outside.Path(L"empty").c_str(), nullptr));
+  StagedInstallation browser(GetSystemTempFolder() + L"Bramix.exe.WebView2");
+  browser.WriteFile(L"EBWebView\\Default\\Cookies", "c");
+  StagedInstallation install(L"C:\\Program Files\\Bramix Browser Links");
+  install.WriteList({L"Uninstall.exe", L"Uninstall.lst"});
+  ScopedUnixLink full(outside.Path(L"kept"), browser.Path(L"EBWebView\\full"));
+  ScopedUnixLink empty(outside.Path(L"empty"), browser.Path(L"empty"));
+  ASSERT_TRUE(full.Made() && empty.Made());
+  RunUninstaller(install, L"/s", 0);
+  EXPECT_TRUE(outside.Exists(L"kept\\kept.txt"));
+  EXPECT_TRUE(outside.Exists(L"empty"));
+  EXPECT_FALSE(browser.Exists(L"EBWebView\\Default\\Cookies"));
 }

@@ -1,64 +1,71 @@
+#include "uninstall/registration_cleanup.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "environment/temp_folder.h"
-#include "settings/configured_temp_folder.h"
 #include "environment/unique_handle.h"
-#include "support/import_patch.h"
 #include "support/registry_sandbox.h"
 #include "support/scoped_state.h"
-#include "uninstall/registration_cleanup.h"
 
 namespace {
 
-const struct {
+struct KeyRow {
   HKEY root;
   const wchar_t* path;
   const wchar_t* below;  // a subkey where setup makes one: the whole tree has to go
-  bool stays, staysForMsi;
-} kKeys[] = {
-    {HKEY_CLASSES_ROOT, L"Bramix", L"\\shell\\open\\command", false, false},
-    {HKEY_CLASSES_ROOT, L"Bramix.ZIP", L"\\DefaultIcon", false, false},
-    {HKEY_CLASSES_ROOT, L"Bramix.REV", L"", false, false},
-    {HKEY_CLASSES_ROOT, L".rev", L"", false, false},
-    {HKEY_CURRENT_USER, L"Software\\Bramix", L"\\Paths", false, false},
-    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver", L"", false, true},
-    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe", L"", false, true},
-    {HKEY_CLASSES_ROOT, L".zip", L"", true, true},
-    {HKEY_CURRENT_USER, L"Software\\Other", L"", true, true}};
+};
+
+const KeyRow kProductTrees[] = {
+    {HKEY_CLASSES_ROOT, L"Bramix", L"\\shell\\open\\command"},
+    {HKEY_CLASSES_ROOT, L"Bramix.ZIP", L"\\DefaultIcon"},
+    {HKEY_CLASSES_ROOT, L"Bramix.REV", L""},
+    {HKEY_CLASSES_ROOT, L".rev", L""},
+    {HKEY_CURRENT_USER, L"Software\\Bramix", L"\\Paths"},
+};
+const KeyRow kInstallationKeys[] = {
+    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver", L""},
+    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe", L""},
+};
+const KeyRow kForeignKeys[] = {
+    {HKEY_CLASSES_ROOT, L".zip", L""},
+    {HKEY_CURRENT_USER, L"Software\\Other", L""},
+};
+
+void Make(const KeyRow& key) {
+  ASSERT_EQ(0, RegSetKeyValueW(key.root, (std::wstring(key.path) + key.below).c_str(), L"v", REG_SZ, L"x", 4));
+}
+
+bool Exists(const KeyRow& key) {
+  UniqueHkey opened;
+  return RegOpenKeyExW(key.root, key.path, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
 
 }  // namespace
 
-class Registry : public RegistrySandbox {};
+class RegistrationCleanup : public RegistrySandbox {};
 
-TEST_F(Registry, ProductKeysGoAndTheRecordStaysOnlyForMsi) {
-  const ScopedRunState runState;
-  RemoveRegistrations();  // nothing to remove: returns normally
-  for (bool msi : {false, true}) {
-    for (const auto& k : kKeys)
-      ASSERT_EQ(0, RegSetKeyValueW(k.root, (std::wstring(k.path) + k.below).c_str(), L"v", REG_SZ, L"x", 4));
-    WritableRunState().Msi = msi;
-    RemoveRegistrations();
-    for (const auto& k : kKeys) {
-      UniqueHkey key;
-      const bool found = RegOpenKeyExW(k.root, k.path, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-      EXPECT_EQ(msi ? k.staysForMsi : k.stays, found) << k.path << (msi ? " (MSI)" : "");
-    }
-  }
+TEST_F(RegistrationCleanup, ProductTreesGo) {
+  for (const KeyRow& key : kProductTrees) Make(key);
+  RemoveRegistrations();
+  for (const KeyRow& key : kProductTrees) EXPECT_FALSE(Exists(key)) << key.path;
 }
 
-TEST_F(Registry, ConfiguredTempFolderWhenItExistsElseTheSystemOne) {
-  const std::wstring work = GetSystemTempFolder() + L"BramixWork", setting = L"%TEMP%\\BramixWork";
-  ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"TempFolder", REG_SZ, setting.c_str(),
-                               static_cast<DWORD>((setting.size() + 1) * sizeof(wchar_t))));
-  std::wstring out;
-  ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
-  GetConfiguredTempFolder(out);
-  EXPECT_EQ(0, _wcsicmp((work + L"\\").c_str(), out.c_str())) << out;
-  RemoveDirectoryW(work.c_str());
-  GetConfiguredTempFolder(out);
-  EXPECT_EQ(GetSystemTempFolder(), out);
-  ScopedImportPatch patch("GetTempPathW", reinterpret_cast<void*>(+[](DWORD, LPWSTR) -> DWORD { return 0; }));
-  ASSERT_TRUE(patch.Patched());
-  EXPECT_EQ(L"\\zpktemp\\", GetSystemTempFolder());
+TEST_F(RegistrationCleanup, InstallationKeysGo) {
+  for (const KeyRow& key : kInstallationKeys) Make(key);
+  RemoveRegistrations();
+  for (const KeyRow& key : kInstallationKeys) EXPECT_FALSE(Exists(key)) << key.path;
+}
+
+TEST_F(RegistrationCleanup, InstallationKeysStayForMsi) {
+  for (const KeyRow& key : kInstallationKeys) Make(key);
+  const ScopedRunState state;
+  WritableRunState().Msi = true;
+  RemoveRegistrations();
+  for (const KeyRow& key : kInstallationKeys) EXPECT_TRUE(Exists(key)) << key.path;
+}
+
+TEST_F(RegistrationCleanup, OtherProgramsKeysStay) {
+  for (const KeyRow& key : kForeignKeys) Make(key);
+  RemoveRegistrations();
+  for (const KeyRow& key : kForeignKeys) EXPECT_TRUE(Exists(key)) << key.path;
 }

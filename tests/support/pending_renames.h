@@ -1,0 +1,41 @@
+#pragma once
+// Deletions scheduled for the next Windows start: MoveFileExW with
+// MOVEFILE_DELAY_UNTIL_REBOOT adds "\??\<path>" to a value of the session manager.
+#include <windows.h>
+
+#include <string>
+
+inline std::wstring PendingRenames() {  // empty when the value is missing
+  std::wstring value(32768, L'\0');
+  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                   L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size))
+    return L"";
+  value.resize(size / sizeof(wchar_t));
+  return value;
+}
+
+// True when `path` is scheduled for deletion at the next start.
+inline bool ScheduledAtRestart(const std::wstring& path) {
+  const std::wstring entry = std::wstring(1, L'\0') + L"\\??\\" + path + L'\0';
+  return (L'\0' + PendingRenames()).find(entry) != std::wstring::npos;
+}
+
+// Puts the scheduled deletions back as they were when it was made.
+class ScopedPendingRenames {
+ public:
+  ScopedPendingRenames() : saved_(PendingRenames()) {}
+  ~ScopedPendingRenames() {
+    const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+    if (saved_.empty())
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations");
+    else
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", REG_MULTI_SZ, saved_.data(),
+                      static_cast<DWORD>(saved_.size() * sizeof(wchar_t)));
+  }
+  ScopedPendingRenames(const ScopedPendingRenames&) = delete;
+  ScopedPendingRenames& operator=(const ScopedPendingRenames&) = delete;
+
+ private:
+  std::wstring saved_;
+};

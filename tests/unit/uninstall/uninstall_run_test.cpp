@@ -1,0 +1,102 @@
+#include "uninstall/uninstall_run.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "environment/temp_folder.h"
+#include "environment/unique_handle.h"
+#include "files/file_system.h"
+#include "support/import_patch.h"
+#include "support/pending_renames.h"
+#include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
+#include "support/wine_program.h"
+#include "uninstall/removal_script.h"
+#include "support/scoped_state.h"
+
+namespace {
+
+// A copy of a program loaded as an image: Windows can rename it but not delete it.
+class MappedImage {
+ public:
+  explicit MappedImage(const std::wstring& path) {
+    if (CopyFileW(BuiltUninstallExe().c_str(), path.c_str(), FALSE))
+      image_.reset(LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+  }
+  bool Loaded() const { return static_cast<bool>(image_); }
+
+ private:
+  UniqueModule image_;
+};
+
+// The program's own path as the uninstall run sees it, while patched.
+std::wstring fakeModulePath;
+DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
+  const DWORD length = static_cast<DWORD>(fakeModulePath.size());
+  if (size == 0) return 0;
+  const DWORD copied = length < size ? length : size - 1;
+  wmemcpy(buffer, fakeModulePath.c_str(), copied);
+  buffer[copied] = L'\0';
+  return copied;
+}
+
+class ScopedCurrentFolder {
+ public:
+  ScopedCurrentFolder() {
+    saved_.resize(GetCurrentDirectoryW(0, nullptr));
+    saved_.resize(GetCurrentDirectoryW(static_cast<DWORD>(saved_.size()), saved_.data()));
+  }
+  ~ScopedCurrentFolder() { SetCurrentDirectoryW(saved_.c_str()); }
+
+ private:
+  std::wstring saved_;
+};
+
+}  // namespace
+
+class SideNames : public TempFolderTest {
+ protected:
+  ScopedPendingRenames pending_;
+};
+
+TEST_F(SideNames, FirstSideNameEndsInZeroTmp) {
+  MappedImage image(Path(L"zpkext.dll"));
+  ASSERT_TRUE(image.Loaded());
+  RemoveListedEntries({L"zpkext.dll"}, root_ + L"\\", L"Uninstall.exe");
+  EXPECT_TRUE(ScheduledAtRestart(Path(L"zpkext.dll.0.tmp")));
+}
+
+TEST_F(SideNames, AllThousandTakenSchedulesTheFileUnderItsOwnName) {
+  for (int n = 0; n < 1000; ++n) WriteBytes(Path(L"zpkext.dll." + std::to_wstring(n) + L".tmp"), "");
+  MappedImage image(Path(L"zpkext.dll"));
+  ASSERT_TRUE(image.Loaded());
+  RemoveListedEntries({L"zpkext.dll"}, root_ + L"\\", L"Uninstall.exe");
+  EXPECT_TRUE(ScheduledAtRestart(Path(L"zpkext.dll")));
+}
+
+class MsiRun : public RegistrySandbox {};
+
+TEST_F(MsiRun, StopsBeforeTheListedFiles) {
+  StagedInstallation install(GetSystemTempFolder() + L"BramixMsiRun");
+  install.WriteFile(L"Bramix.exe", "x");
+  install.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
+  DeleteFileW(RemovalScriptPath().c_str());
+  {
+    ScopedCurrentFolder current;
+    const ScopedRunState state;
+    WritableRunState().Silent = true;
+    WritableRunState().Msi = true;
+    fakeModulePath = install.Exe();
+    ScopedImportPatch patch("GetModuleFileNameW", reinterpret_cast<void*>(FakeModuleFileName));
+    ASSERT_TRUE(patch.Patched());
+    // Wine's shell keeps the folder that is current during a change notice open
+    // until the process ends; the notice plays no part here.
+    ScopedImportPatch notice("SHChangeNotify", reinterpret_cast<void*>(+[](LONG, UINT, LPCVOID, LPCVOID) {}));
+    RunUninstall();
+  }
+  EXPECT_TRUE(install.Exists(L"Bramix.exe"));
+  EXPECT_TRUE(install.Exists(L"Uninstall.lst"));
+  EXPECT_FALSE(PathExists(RemovalScriptPath()));
+}
