@@ -43,5 +43,10 @@ wchar_t* LoadLocalizedString(UINT id, wchar_t* buffer);
 // The text of `id` in the next of eight rotating buffers: the eighth call after
 // this one overwrites it.
 const wchar_t* GetLocalizedString(UINT id);
+// The text of `id` for use as a format: the translated text when its conversions
+// are those of the program's own text for `id` (SameFormatConversions), otherwise
+// the program's own text. Every translated text handed to a formatter comes
+// through here.
+std::wstring GetLocalizedFormat(UINT id);
 // True when the language asks for a right-to-left layout.
 bool IsRightToLeft();
