@@ -1,9 +1,14 @@
 #include "dialogs/done_dialog.h"
 
-INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-  if (message == WM_INITDIALOG) {
-    EndDialog(dialog, 0);
-    return TRUE;
-  }
-  return FALSE;
+#include "dialogs/dialog_proc.h"
+
+INT_PTR DoneDialog::HandleMessage(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message != WM_INITDIALOG) return FALSE;
+  EndDialog(dialog, kCancelledResult);
+  return TRUE;
+}
+
+INT_PTR ShowDoneDialog() {
+  DoneDialog dialog;
+  return ShowDialog(nullptr, dialog);
 }

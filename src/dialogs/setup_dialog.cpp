@@ -1,9 +1,14 @@
 #include "dialogs/setup_dialog.h"
 
-INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-  if (message == WM_INITDIALOG) {
-    EndDialog(dialog, 0);
-    return TRUE;
-  }
-  return FALSE;
+#include "dialogs/dialog_proc.h"
+
+INT_PTR SetupDialog::HandleMessage(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message != WM_INITDIALOG) return FALSE;
+  EndDialog(dialog, kCancelledResult);
+  return TRUE;
+}
+
+INT_PTR ShowSetupDialog() {
+  SetupDialog dialog;
+  return ShowDialog(nullptr, dialog);
 }

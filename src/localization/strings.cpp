@@ -126,4 +126,15 @@ const wchar_t* GetLocalizedString(UINT id) {
   return LoadLocalizedString(id, resultBuffers[rotationIndex]);
 }
 
+// The language file and the language library are not trusted to say what a
+// format's arguments are: a conversion the caller does not pass would read, or
+// with %n write, whatever lies where the argument should be. So a translation is
+// a format only when it asks for exactly what the program's own text asks for.
+std::wstring GetLocalizedFormat(UINT id) {
+  wchar_t builtIn[kLocalizedBufferSize];
+  if (LoadStringW(ProgramModule(), id, builtIn, kLocalizedBufferSize) <= 0) builtIn[0] = L'\0';
+  const wchar_t* localized = GetLocalizedString(id);
+  return SameFormatConversions(localized, builtIn) ? localized : builtIn;
+}
+
 bool IsRightToLeft() { return LanguageTexts().RightToLeft; }

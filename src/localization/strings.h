@@ -5,38 +5,7 @@
 
 #include <string>
 
-// String ids of the program's string table.
-enum StringId : UINT {
-  IDS_UNINSTTITLE = 5101,
-  IDS_BRAMIXHELP = 5102,
-  IDS_ZPKHELP = 5103,
-  IDS_WHATSNEW = 5104,
-  IDS_WHATSNEWNAME = 5105,
-  IDS_UNINSTALLZPK = 5106,
-  IDS_UNINSTALLCOMPLETED = 5107,
-  IDS_UNINSTALLSHOULDDELETE = 5108,
-  IDS_SETTINGSWARN = 5109,
-  IDS_CONTINUEUNINSTALL = 5110,
-  IDS_CANNOTOPENLIST = 5120,
-  IDS_BRAMIXARC = 5121,
-  IDS_BRAMIXZIPARC = 5122,
-  IDS_ZPKRECVOL = 5123,
-  IDS_HOMEURL = 5124,
-  IDS_BRAMIXDESC = 5125,
-  IDS_REBOOTREQUIRED = 5126,
-  IDS_INSTHELP1 = 5130,
-  IDS_INSTHELP2 = 5131,
-  IDS_INSTHELP3 = 5132,
-  IDS_INSTHELP4 = 5133,
-  IDS_INSTHELP5 = 5134,
-  IDS_INSTHELP6 = 5135,
-  IDS_WARN32BIT = 5140,
-  IDS_INSTREBOOTREQUIRED = 5145,
-  IDS_BETA = 5150,
-  IDS_32BIT = 5151,
-  IDS_64BIT = 5152,
-  IDS_SINGLETOPITEM = 5160,
-};
+#include "resources/resource_ids.h"
 
 constexpr size_t kLocalizedBufferSize = 1024;
 
@@ -75,5 +44,10 @@ wchar_t* LoadLocalizedString(UINT id, wchar_t* buffer);
 // The text of `id` in the next of eight rotating buffers: the eighth call after
 // this one overwrites it.
 const wchar_t* GetLocalizedString(UINT id);
+// The text of `id` for use as a format: the translated text when its conversions
+// are those of the program's own text for `id` (SameFormatConversions), otherwise
+// the program's own text. Every translated text handed to a formatter comes
+// through here.
+std::wstring GetLocalizedFormat(UINT id);
 // True when the language asks for a right-to-left layout.
 bool IsRightToLeft();

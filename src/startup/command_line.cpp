@@ -124,7 +124,7 @@ void ParseCommandLine(int pass, const wchar_t* text, bool& setupRequested, bool&
 void ShowManualDeletionWarning() {
   std::wstring text = GetLocalizedString(IDS_UNINSTALLCOMPLETED);
   text += L'\n';
-  text += FormatString(GetLocalizedString(IDS_UNINSTALLSHOULDDELETE), GetModulePath().c_str());
+  text += FormatString(GetLocalizedFormat(IDS_UNINSTALLSHOULDDELETE).c_str(), GetModulePath().c_str());
   const std::wstring caption = GetLocalizedString(IDS_UNINSTALLZPK);
   ShowMessage(nullptr, text.c_str(), caption.c_str(), kWarningFlags);
 }

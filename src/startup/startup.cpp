@@ -66,9 +66,9 @@ std::wstring ReadSfxcmd() {
 bool Confirmed(INT_PTR dialogResult) { return dialogResult != 0 && dialogResult != -1; }
 
 void RunSetup() {
-  if (!Confirmed(DialogBoxParamW(ResourceModule(), L"SETUPDLG", nullptr, SetupDialogProc, 0))) return;
+  if (!Confirmed(ShowSetupDialog())) return;
   CopyPackageFiles();
-  if (!RunState.Msi) DialogBoxParamW(ResourceModule(), L"DONEDLG", nullptr, DoneDialogProc, 0);
+  if (!RunState.Msi) ShowDoneDialog();
 }
 
 class OleSession {

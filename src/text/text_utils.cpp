@@ -69,7 +69,48 @@ std::wstring FormatVariadic(const wchar_t* format, va_list args) {
   return std::wstring(buffer.data());
 }
 
+// What the C runtime's formatter reads between a '%' and the conversion letter.
+constexpr wchar_t kFormatFlags[] = L"-+ #0";
+constexpr wchar_t kLengthModifiers[] = L"hlLwzjtqI";
+// %n is left out on purpose: it writes through its argument.
+constexpr wchar_t kConversionLetters[] = L"diouxXcCsSeEfFgGaAp";
+
+bool IsOneOf(wchar_t c, const wchar_t* set) { return c != L'\0' && wcschr(set, c) != nullptr; }
+
+// Steps over a decimal width or precision; false when it is larger than the limit.
+bool SkipFieldWidth(const wchar_t*& p) {
+  size_t value = 0;
+  for (; IsDigit(*p); ++p) value = std::min(value * 10 + static_cast<size_t>(*p - L'0'), kMaxFormatFieldWidth + 1);
+  return value <= kMaxFormatFieldWidth;
+}
+
+// The length modifier and letter of every conversion of `format`, in order; false
+// for a field that takes its width from an argument, writes through one (%n),
+// asks for a huge width or is not a conversion the formatter knows.
+bool ReadConversions(const wchar_t* format, std::vector<std::wstring>& conversions) {
+  for (const wchar_t* p = OrEmpty(format); *p != L'\0'; ++p) {
+    if (*p != L'%') continue;
+    if (*++p == L'%') continue;
+    while (IsOneOf(*p, kFormatFlags)) ++p;
+    if (*p == L'*' || !SkipFieldWidth(p)) return false;
+    if (*p == L'.' && (*++p == L'*' || !SkipFieldWidth(p))) return false;
+    const wchar_t* start = p;
+    while (IsOneOf(*p, kLengthModifiers)) {
+      if (*p++ == L'I' && (wcsncmp(p, L"32", 2) == 0 || wcsncmp(p, L"64", 2) == 0)) p += 2;
+    }
+    if (!IsOneOf(*p, kConversionLetters)) return false;
+    conversions.emplace_back(start, p + 1);
+  }
+  return true;
+}
+
 }  // namespace
+
+bool SameFormatConversions(const wchar_t* format, const wchar_t* reference) {
+  std::vector<std::wstring> conversions;
+  std::vector<std::wstring> expected;
+  return ReadConversions(format, conversions) && ReadConversions(reference, expected) && conversions == expected;
+}
 
 std::wstring& FormatString(std::wstring& out, const wchar_t* format, ...) {
   va_list args;

@@ -12,6 +12,14 @@
 std::wstring& FormatString(std::wstring& out, const wchar_t* format, ...);
 std::wstring FormatString(const wchar_t* format, ...);
 
+// True when `format` is safe to use in place of `reference`: it makes the same
+// conversions (same length modifier and letter, same count, same order; flags
+// free), with no %n, no '*' width or precision, no width or precision above
+// kMaxFormatFieldWidth and no unknown or unfinished field. False when either text
+// has such a field. "%%" is no conversion.
+bool SameFormatConversions(const wchar_t* format, const wchar_t* reference);
+constexpr size_t kMaxFormatFieldWidth = 1024;
+
 // Formats into a buffer of `size` characters with the format unchanged (`%s`
 // takes a UTF-16 string); a longer result is cut to size - 1 characters. Writes
 // nothing when size is 0.

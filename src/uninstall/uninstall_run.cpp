@@ -38,7 +38,7 @@ bool ConfirmUninstall() {
 }
 
 void ShowListError() {
-  const std::wstring text = FormatString(GetLocalizedString(IDS_CANNOTOPENLIST), kListName);
+  const std::wstring text = FormatString(GetLocalizedFormat(IDS_CANNOTOPENLIST).c_str(), kListName);
   const std::wstring caption = GetLocalizedString(IDS_UNINSTALLZPK);
   ShowMessage(nullptr, text.c_str(), caption.c_str(), kErrorFlags);
 }

@@ -82,7 +82,7 @@ TEST_F(MsiRun, StopsBeforeTheListedFiles) {
   StagedInstallation install(GetSystemTempFolder() + L"BramixMsiRun");
   install.WriteFile(L"Bramix.exe", "x");
   install.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
-  DeleteFileW(RemovalScriptPath().c_str());
+  DeleteFileW((GetSystemTempFolder() + L"Uninstall_Zpk.Bat").c_str());
   {
     ScopedCurrentFolder current;
     const ScopedRunState state;
@@ -98,5 +98,5 @@ TEST_F(MsiRun, StopsBeforeTheListedFiles) {
   }
   EXPECT_TRUE(install.Exists(L"Bramix.exe"));
   EXPECT_TRUE(install.Exists(L"Uninstall.lst"));
-  EXPECT_FALSE(PathExists(RemovalScriptPath()));
+  EXPECT_FALSE(PathExists((GetSystemTempFolder() + L"Uninstall_Zpk.Bat")));
 }
