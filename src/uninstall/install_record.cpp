@@ -34,8 +34,8 @@ struct EntryValue {
   bool IsNumber = false;
 };
 
-EntryValue Text(const wchar_t* name, std::wstring text) { return {name, std::move(text)}; }
-EntryValue Number(const wchar_t* name, DWORD number) { return {name, std::wstring(), number, true}; }
+EntryValue StringValue(const wchar_t* name, std::wstring text) { return {name, std::move(text)}; }
+EntryValue DwordValue(const wchar_t* name, DWORD number) { return {name, std::wstring(), number, true}; }
 
 // An icon the user or an earlier setup chose stays as long as it still exists.
 bool KeepsDisplayIcon() {
@@ -50,20 +50,20 @@ std::vector<EntryValue> EntryValues(const std::wstring& programPath) {
   std::wstring folder = programPath;
   RemoveNameFromPath(folder);
   std::vector<EntryValue> values;
-  values.push_back(Text(L"DisplayName", L"Bramix " + VersionText()));
-  values.push_back(Text(L"DisplayVersion", FormatString(L"%d.%02d.%d", kVersionMajor, kVersionMinor, kBetaNumber)));
-  values.push_back(Number(L"VersionMajor", kVersionMajor));
-  values.push_back(Number(L"VersionMinor", kVersionMinor));
-  values.push_back(Text(L"UninstallString", programPath));
-  if (!KeepsDisplayIcon()) values.push_back(Text(L"DisplayIcon", SetName(programPath, L"Bramix.exe")));
-  values.push_back(Text(L"InstallLocation", folder));
-  values.push_back(Number(L"NoModify", 1));
-  values.push_back(Number(L"NoRepair", 1));
-  values.push_back(Number(L"Language", 0));
-  values.push_back(Text(L"Publisher", kPublisher));
+  values.push_back(StringValue(L"DisplayName", L"Bramix " + VersionText()));
+  values.push_back(StringValue(L"DisplayVersion", FormatString(L"%d.%02d.%d", kVersionMajor, kVersionMinor, kBetaNumber)));
+  values.push_back(DwordValue(L"VersionMajor", kVersionMajor));
+  values.push_back(DwordValue(L"VersionMinor", kVersionMinor));
+  values.push_back(StringValue(L"UninstallString", programPath));
+  if (!KeepsDisplayIcon()) values.push_back(StringValue(L"DisplayIcon", SetName(programPath, L"Bramix.exe")));
+  values.push_back(StringValue(L"InstallLocation", folder));
+  values.push_back(DwordValue(L"NoModify", 1));
+  values.push_back(DwordValue(L"NoRepair", 1));
+  values.push_back(DwordValue(L"Language", 0));
+  values.push_back(StringValue(L"Publisher", kPublisher));
   // Lets package managers and administrators remove the product without a question.
-  values.push_back(Text(L"QuietUninstallString", L"\"" + programPath + L"\" /s"));
-  values.push_back(Number(L"EstimatedSize", FolderSizeKiB(folder)));
+  values.push_back(StringValue(L"QuietUninstallString", L"\"" + programPath + L"\" /s"));
+  values.push_back(DwordValue(L"EstimatedSize", FolderSizeKiB(folder)));
   return values;
 }
 

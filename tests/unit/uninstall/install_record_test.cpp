@@ -18,48 +18,28 @@ const wchar_t kEntryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 
 std::wstring Widen(const char* text) { return std::wstring(text, text + strlen(text)); }
 
-// Puts the process's current folder back when it goes away.
-class ScopedCurrentFolder {
- public:
-  explicit ScopedCurrentFolder(const std::wstring& folder) {
-    saved_.resize(MAX_PATH * 4);
-    saved_.resize(GetCurrentDirectoryW(static_cast<DWORD>(saved_.size()), saved_.data()));
-    SetCurrentDirectoryW(folder.c_str());
-  }
-  ~ScopedCurrentFolder() { SetCurrentDirectoryW(saved_.c_str()); }
-  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
-  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-
- private:
-  std::wstring saved_;
-};
-
-// Wine shows a unix symbolic link as a folder link but cannot make one: ln does,
-// and rm takes it away again. Wine cannot wait for a unix process, so the link's
+// A folder link made by ln (Wine shows a unix symbolic link as one but cannot make
+// one) and taken away by rm. Wine cannot wait for a unix process: the link's
 // coming and going is watched instead.
 class ScopedUnixLink {
  public:
   ScopedUnixLink(const std::wstring& folder, const std::wstring& target, const std::wstring& name)
-      : folder_(folder), link_(folder + L"\\" + name) {
-    made_ = RunUnix(L"ln", L"-s " + target + L" " + name, true);
-  }
+      : folder_(folder), name_(name), made_(Run(L"ln", L"-s " + target + L" " + name, true)) {}
   ~ScopedUnixLink() {
-    if (made_) RunUnix(L"rm", GetNamePart(link_), false);
+    if (made_) Run(L"rm", name_, false);
   }
-  ScopedUnixLink(const ScopedUnixLink&) = delete;
-  ScopedUnixLink& operator=(const ScopedUnixLink&) = delete;
   bool Made() const { return made_; }
 
  private:
-  bool Present() const { return GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-  bool RunUnix(const wchar_t* tool, const std::wstring& args, bool present) const {
+  bool Run(const wchar_t* tool, const std::wstring& args, bool present) const {
     ChildProcess process;
     if (!process.Start(std::wstring(L"Z:\\bin\\") + tool, args, folder_)) return false;
-    for (int i = 0; i < 100 && Present() != present; ++i) Sleep(50);
-    return Present() == present;
+    auto there = [&] { return GetFileAttributesW((folder_ + L"\\" + name_).c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 100 && there() != present; ++i) Sleep(50);
+    return there() == present;
   }
-  std::wstring folder_, link_;
-  bool made_ = false;
+  const std::wstring folder_, name_;
+  const bool made_;
 };
 
 // A sandboxed registry, a fresh run state, the built-in texts and a staged folder
@@ -118,20 +98,17 @@ class InstallRecord : public RegistrySandbox {
 };
 
 struct StoredValue {
-  DWORD type = REG_NONE;
+  DWORD type = REG_NONE;  // REG_NONE when the value is missing
   std::wstring text;
   DWORD number = 0;
 };
 
-// A value of the entry as stored; REG_NONE when it is missing.
 StoredValue ReadEntryValue(const wchar_t* name) {
   StoredValue value;
-  UniqueHkey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return value;
-  DWORD bytes = 0;
-  if (RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &bytes) != ERROR_SUCCESS) return value;
-  std::vector<BYTE> data(bytes + sizeof(wchar_t), 0);
-  if (RegQueryValueExW(key.get(), name, nullptr, nullptr, data.data(), &bytes) != ERROR_SUCCESS) return value;
+  std::vector<BYTE> data(0x20000, 0);
+  DWORD bytes = static_cast<DWORD>(data.size() - sizeof(wchar_t));
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kEntryKey, name, RRF_RT_ANY, &value.type, data.data(), &bytes) != 0)
+    return StoredValue{};
   if (value.type == REG_DWORD) value.number = *reinterpret_cast<const DWORD*>(data.data());
   if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data.data());
   return value;
@@ -204,14 +181,6 @@ TEST_F(InstallRecord, DisplayIconIsKeptOnlyWhileItNamesSomethingThatExists) {
   }
 }
 
-TEST_F(InstallRecord, DisplayIconThatIsANumberIsReplaced) {
-  const DWORD number = 0x00430043;  // the bytes of "CC" without a terminator
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayIcon", REG_DWORD, &number, sizeof number));
-  WriteUninstallEntry(Program());
-  EXPECT_EQ(Path(L"Bramix\\Bramix.exe"), ReadEntryValue(L"DisplayIcon").text);
-}
-
 TEST_F(InstallRecord, MsiInstallationGetsNoEntry) {
   WritableRunState().Msi = true;
   WriteUninstallEntry(Program());
@@ -259,11 +228,13 @@ TEST_F(InstallRecord, FolderSizeDoesNotEnterFolderLinks) {
 }
 
 // The package folder holds the settings file, the product data folder (given by
-// the registry) is empty, and the copy lands in the current folder.
+// the registry) is empty, and the current folder, where the copy lands, is
+// "current" until the test ends.
 class PackageCopy : public InstallRecord {
  protected:
   void SetUp() override {
     InstallRecord::SetUp();
+    ASSERT_TRUE(GetCurrentFolder(savedCurrent_));
     WriteText(L"package\\bramix.ini", "[Bramix]\r\nfrom the package\r\n");
     WriteSized(L"package\\Setup.exe", 10);
     ASSERT_TRUE(CreateDirectoryW(Path(L"data").c_str(), nullptr));
@@ -271,12 +242,18 @@ class PackageCopy : public InstallRecord {
     const std::wstring data = Path(L"data");
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
                                              data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))));
+    ASSERT_TRUE(SetCurrentFolder(Path(L"current")));
   }
+  void TearDown() override {
+    SetCurrentFolder(savedCurrent_);
+    InstallRecord::TearDown();
+  }
+
+  std::wstring savedCurrent_;
 };
 
 TEST_F(PackageCopy, SettingsFileComesFromThePackageFolder) {
   const ScopedEnvVar sfxname(L"sfxname", Path(L"package\\Setup.exe").c_str());
-  const ScopedCurrentFolder current(Path(L"current"));
   CopyPackageFiles();
   EXPECT_EQ("[Bramix]\r\nfrom the package\r\n", ReadText(L"current\\bramix.ini"));
 }
@@ -284,7 +261,6 @@ TEST_F(PackageCopy, SettingsFileComesFromThePackageFolder) {
 TEST_F(PackageCopy, PackageFolderWithoutSettingsFileCopiesNothing) {
   WriteSized(L"bare\\Setup.exe", 10);
   const ScopedEnvVar sfxname(L"sfxname", Path(L"bare\\Setup.exe").c_str());
-  const ScopedCurrentFolder current(Path(L"current"));
   CopyPackageFiles();
   EXPECT_EQ("<missing>", ReadText(L"current\\bramix.ini"));
 }
@@ -292,7 +268,6 @@ TEST_F(PackageCopy, PackageFolderWithoutSettingsFileCopiesNothing) {
 TEST_F(PackageCopy, SettingsFileInTheDataFolderStopsTheCopy) {
   WriteText(L"data\\bramix.ini", "[Bramix]\r\n");
   const ScopedEnvVar sfxname(L"sfxname", Path(L"package\\Setup.exe").c_str());
-  const ScopedCurrentFolder current(Path(L"current"));
   CopyPackageFiles();
   EXPECT_EQ("<missing>", ReadText(L"current\\bramix.ini"));
 }
@@ -300,7 +275,6 @@ TEST_F(PackageCopy, SettingsFileInTheDataFolderStopsTheCopy) {
 TEST_F(PackageCopy, ExistingSettingsFileIsNotOverwritten) {
   WriteText(L"current\\bramix.ini", "mine");
   const ScopedEnvVar sfxname(L"sfxname", Path(L"package\\Setup.exe").c_str());
-  const ScopedCurrentFolder current(Path(L"current"));
   CopyPackageFiles();
   EXPECT_EQ("mine", ReadText(L"current\\bramix.ini"));
 }
@@ -323,7 +297,6 @@ TEST_F(PackageCopy, UnusableSfxnameCopiesNothing) {
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.label);
     const ScopedEnvVar sfxname(L"sfxname", row.value);
-    const ScopedCurrentFolder current(Path(L"current"));
     CopyPackageFiles();
     EXPECT_EQ("<missing>", ReadText(L"current\\bramix.ini"));
   }
