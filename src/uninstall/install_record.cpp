@@ -51,7 +51,8 @@ std::vector<EntryValue> EntryValues(const std::wstring& programPath) {
   RemoveNameFromPath(folder);
   std::vector<EntryValue> values;
   values.push_back(StringValue(L"DisplayName", L"Bramix " + VersionText()));
-  values.push_back(StringValue(L"DisplayVersion", FormatString(L"%d.%02d.%d", kVersionMajor, kVersionMinor, kBetaNumber)));
+  const std::wstring version = FormatString(L"%d.%02d.%d", kVersionMajor, kVersionMinor, kBetaNumber);
+  values.push_back(StringValue(L"DisplayVersion", version));
   values.push_back(DwordValue(L"VersionMajor", kVersionMajor));
   values.push_back(DwordValue(L"VersionMinor", kVersionMinor));
   values.push_back(StringValue(L"UninstallString", programPath));
