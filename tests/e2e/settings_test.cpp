@@ -11,8 +11,6 @@
 
 namespace {
 
-std::string WithUtf16Mark(const std::wstring& text) { return "\xFF\xFE" + Utf16Bytes(text); }
-
 const std::wstring kSwitchesOn = L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n";
 
 // A staged folder with the probe program beside its settings file.
@@ -72,7 +70,7 @@ TEST_F(SettingsFile, AValueMissingFromTheFileReadsAsTheDefault) {
 TEST_F(SettingsFile, ChangesAreWrittenBackWhenTheProcessEnds) {
   stage_.WriteFile(L"Bramix.ini", "[Bramix]\r\nHKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=1\r\n");
   Probe(L"set Setup New \"new text\"  set Setup\\Links Desktop 0");
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"HKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=\"0\"\r\n"
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"HKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=\"0\"\r\n"
                                         L"HKCU\\Setup\\New=\"new text\"\r\n"),
             ReadFileBytes(ini_));
 }
@@ -90,7 +88,7 @@ TEST_F(RoamingSettingsFile, ServesWhenNoneLiesBesideTheProgram) {
 
 TEST_F(RoamingSettingsFile, IsWrittenBackInItsPlace) {
   Probe(L"set Setup Seen yes");
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"HKCU\\Setup\\Seen=\"yes\"\r\nHKCU\\Setup\\Where=\"roaming\"\r\n"),
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"HKCU\\Setup\\Seen=\"yes\"\r\nHKCU\\Setup\\Where=\"roaming\"\r\n"),
             ReadFileBytes(roaming_));
   EXPECT_FALSE(stage_.Exists(L"Bramix.ini"));
 }
@@ -110,6 +108,6 @@ TEST_F(SettingsFile, UninstallWithoutIntegrationRemovesTheProductKeyFromTheFile)
   EXPECT_TRUE(program.Wait(30000));
   EXPECT_EQ(0u, program.ExitCode());
   EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", 60000));
-  EXPECT_EQ(WithUtf16Mark(L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
+  EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
             ReadFileBytes(ini_));
 }

@@ -14,5 +14,7 @@ std::string ReadFileBytes(const std::wstring& path);
 
 // The UTF-16LE bytes of a text, without a byte-order mark.
 std::string Utf16Bytes(const std::wstring& text);
+// The bytes of a UTF-16 file: the byte-order mark FF FE, then the text.
+inline std::string Utf16FileBytes(const std::wstring& text) { return "\xFF\xFE" + Utf16Bytes(text); }
 // The text of bytes in the system's ANSI code page.
 std::wstring AnsiText(const std::string& bytes);

@@ -8,15 +8,11 @@
 
 #include "localization/language_file.h"
 #include "localization/language_table.h"
+#include "support/language_records.h"
 #include "support/file_bytes.h"
 #include "support/temp_folder.h"
 
 namespace {
-
-std::wstring TextOf(const LanguageTable& table, const std::string& key) {
-  const std::wstring* text = table.Find(key.c_str());
-  return text ? *text : L"<none>";
-}
 
 // Reads files into the process-wide table, emptied before each read and after the test.
 class LanguageFile : public TempFolderTest {
@@ -47,7 +43,7 @@ TEST_F(LanguageFile, AnAnsiFileIsRead) {
 }
 
 TEST_F(LanguageFile, AUtf16FileIsRead) {
-  const std::string bytes = "\xFF\xFE" + Utf16Bytes(L"***messages**\r\nIDS_UNINSTALLZPK \x05D4\x05E1\x05E8\r\n");
+  const std::string bytes = Utf16FileBytes(L"***messages**\r\nIDS_UNINSTALLZPK \x05D4\x05E1\x05E8\r\n");
   EXPECT_EQ(L"\x05D4\x05E1\x05E8", TextOf(Read(bytes), "s:IDS_UNINSTALLZPK"));
 }
 
@@ -111,7 +107,7 @@ class RandomSource {
       if (!file.keys.emplace(name, expected.substr(0, 65535)).second) continue;
       text += std::wstring(name.begin(), name.end()) + (Below(2) ? L" \"" : L",\t\"") + value + L"\"\r\n";
     }
-    file.bytes = wide ? "\xFF\xFE" + Utf16Bytes(text) : std::string(text.begin(), text.end());
+    file.bytes = wide ? Utf16FileBytes(text) : std::string(text.begin(), text.end());
     return file;
   }
 

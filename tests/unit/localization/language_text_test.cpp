@@ -5,6 +5,7 @@
 
 #include "localization/language_file.h"
 #include "localization/language_table.h"
+#include "support/language_records.h"
 
 namespace {
 
@@ -13,11 +14,6 @@ LanguageTable Parsed(const std::wstring& lines) {
   LanguageTable table;
   ParseLanguageText((L"***messages** IDS_ON_THE_MARKER_LINE x\r\n" + lines).c_str(), table);
   return table;
-}
-
-std::wstring TextOf(const LanguageTable& table, const std::string& key) {
-  const std::wstring* text = table.Find(key.c_str());
-  return text ? *text : L"<none>";
 }
 
 struct TextRow {

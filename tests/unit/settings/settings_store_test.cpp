@@ -30,8 +30,6 @@ DWORD NumberOf(SettingsStore& store, const wchar_t* name) {
   return number;
 }
 
-std::string WithUtf16Mark(const std::wstring& text) { return "\xFF\xFE" + Utf16Bytes(text); }
-
 const std::wstring kSwitchesOn = L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n";
 
 // Lines that a load turns into entries other than the Global switches: they begin
@@ -102,20 +100,20 @@ TEST(SettingsStore, ValuesAreReadAsNumbers) {
 TEST(SettingsStore, SavedBytesAreUtf16SortedByNameWithTheSwitchesAdded) {
   SettingsStore store;
   LoadText(store, L"b=2\na=1\nC=3");
-  EXPECT_EQ(WithUtf16Mark(L"C=3\r\n" + kSwitchesOn + L"a=1\r\nb=2\r\n"), store.FileBytes());
+  EXPECT_EQ(Utf16FileBytes(L"C=3\r\n" + kSwitchesOn + L"a=1\r\nb=2\r\n"), store.FileBytes());
 }
 
 TEST(SettingsStore, UnchangedEntriesAreWrittenBackAsTheyWereRead) {
   SettingsStore store;
   LoadText(store, L"h=\"a b\ne=\"\nl=bin:ab\nc=BIN:12\ns = 5\nm=-1");
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"c=BIN:12\r\ne=\"\"\r\nh=\"a b\"\r\nl=bin:ab\r\nm=-1\r\ns = 5\r\n"),
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"c=BIN:12\r\ne=\"\"\r\nh=\"a b\"\r\nl=bin:ab\r\nm=-1\r\ns = 5\r\n"),
             store.FileBytes());
 }
 
 TEST(SettingsStore, GlobalSwitchesAreWrittenAsZeroOrOne) {
   SettingsStore store;
   LoadText(store, L"Global\\Integration=7\nGlobal\\AppData=\"0\"");
-  EXPECT_EQ(WithUtf16Mark(L"Global\\AppData=0\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"),
+  EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=0\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"),
             store.FileBytes());
 }
 
@@ -123,28 +121,28 @@ TEST(SettingsStore, ASetStringReplacesTheEntryQuoted) {
   SettingsStore store;
   LoadText(store, L"b=bin:12ab");
   store.SetString(nullptr, L"", L"b", L"new");
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"b=\"new\"\r\n"), store.FileBytes());
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"b=\"new\"\r\n"), store.FileBytes());
 }
 
 TEST(SettingsStore, ASetDwordWritesTheNumberUnsigned) {
   SettingsStore store;
   LoadText(store, L"");
   store.SetDword(nullptr, L"", L"max", 0xFFFFFFFFu);
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"max=4294967295\r\n"), store.FileBytes());
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"max=4294967295\r\n"), store.FileBytes());
 }
 
 TEST(SettingsStore, RemovingAValueDropsEveryEntryOfIt) {
   SettingsStore store;
   LoadText(store, L"d=9x\nd=2\ndd=1");
   store.Remove(nullptr, L"", L"d");
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"dd=1\r\n"), store.FileBytes());
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"dd=1\r\n"), store.FileBytes());
 }
 
 TEST(SettingsStore, RemovingAKeyDropsItsSubkeysButNotNamesThatOnlyStartAlike) {
   SettingsStore store;
   LoadText(store, L"w=7\nwx\\y=1\nw\\x=2\nw\\x\\z=3");
   store.Remove(nullptr, L"w", L"");
-  EXPECT_EQ(WithUtf16Mark(kSwitchesOn + L"w=7\r\nwx\\y=1\r\n"), store.FileBytes());
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"w=7\r\nwx\\y=1\r\n"), store.FileBytes());
 }
 
 // Damaged and random files: whatever is read, the saved file reads back to itself,
@@ -152,12 +150,12 @@ TEST(SettingsStore, RemovingAKeyDropsItsSubkeysButNotNamesThatOnlyStartAlike) {
 TEST(SettingsStore, DamagedFilesReadAndSaveConsistently) {
   const std::string text = "Global\\Integration=0\r\nHKCU\\A=\"x y\"\r\n[S]\r\n; c\r\n  In=1\r\nB=bin:0a\r\n"
                            "C = -12\r\nGlobal\\SaveSettings=\"0\r\nN\xC3\xA9=\xE4\xB8\xAD\r\n";
-  const std::string seeds[] = {text, "\xEF\xBB\xBF" + text, WithUtf16Mark(std::wstring(text.begin(), text.end()))};
+  const std::string seeds[] = {text, "\xEF\xBB\xBF" + text, Utf16FileBytes(std::wstring(text.begin(), text.end()))};
   std::string big;
   while (big.size() < (3u << 20)) big += "HKCU\\Key" + std::to_string(big.size()) + "=\"value\"\r\n";
   const std::string extremes[] = {
       "", "\xFF\xFE", "\xEF\xBB\xBF", "\xFF", big, "\xEF\xBB\xBFHKCU\\A=\xC3\x28\xF8\x88\r\nB=1",
-      "A=" + std::string(100000, 'v') + "\r\n" + std::string(100000, 'N') + "=1", WithUtf16Mark(L"A=\xD800\r\n") + "x"};
+      "A=" + std::string(100000, 'v') + "\r\n" + std::string(100000, 'N') + "=1", Utf16FileBytes(L"A=\xD800\r\n") + "x"};
   const unsigned seed = 20240611;
   SCOPED_TRACE(testing::Message() << "seed " << seed);
   std::mt19937 random(seed);
