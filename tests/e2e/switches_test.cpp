@@ -61,11 +61,6 @@ TEST_F(Switches, ThousandsOfArgumentsAndALongInitEndWithoutAWindow) {
   EXPECT_EQ(0u, RunWithoutWindow(many));
 }
 
-TEST_F(Switches, OtherSwitchesRemoveNothing) {
-  RunWithoutWindow(L"/noexplorer /unknownswitch");
-  EXPECT_TRUE(stage_.Exists(L"Bramix.exe"));
-}
-
 TEST_F(WarningBox, AsksTheUserToDeleteTheProgramByHand) {
   Run(L"/warning");
   EXPECT_EQ(L"Rimuovi Bramix", WindowText(box_));

@@ -74,7 +74,7 @@ TEST(TextToInt64, DigitsAreReadUpToTheFirstOther) {
   const struct {
     const wchar_t* text;
     int64_t number;
-  } rows[] = {{L"-12x", -12}, {L"x12", 0}, {L"9223372036854775807", INT64_MAX}};
+  } rows[] = {{L"-12x", -12}, {L"x12", 0}};
   for (const auto& row : rows) EXPECT_EQ(row.number, TextToInt64(row.text)) << testing::PrintToString(row.text);
 }
 
