@@ -1,49 +1,114 @@
+// The settings file Bramix.ini on disk: read at the first registry request and
+// written back when the process ends, by a probe program of the registry layer and
+// by the real Uninstall.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "support/temp_folder.h"
+#include "support/file_bytes.h"
 #include "support/wine_program.h"
 
 namespace {
-std::string Utf16(const std::wstring& text) {
-  return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-}
-class SettingsFile : public TempFolderTest {
+
+const std::wstring kSwitchesOn = L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n";
+
+// A staged folder with the probe program beside its settings file.
+class SettingsFile : public testing::Test {
  protected:
+  void SetUp() override {
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"\\settings_probe.exe").c_str(), probe_.c_str(), FALSE));
+  }
+  // Runs the probe with its requests; one "found:text" line per get.
   std::wstring Probe(const std::wstring& requests) {
-    CopyFileW((TestBinFolder() + L"\\settings_probe.exe").c_str(), stage_.Path(L"settings_probe.exe").c_str(), 0);
+    DeleteFileW(stage_.Path(L"settings_probe.out").c_str());
     ChildProcess probe;
-    EXPECT_TRUE(probe.Start(stage_.Path(L"settings_probe.exe"), requests) && probe.Wait(20000) && !probe.ExitCode());
-    const std::string out = ReadBytes(stage_.Path(L"settings_probe.out"));
+    EXPECT_TRUE(probe.Start(probe_, requests));
+    EXPECT_TRUE(probe.Wait(20000));
+    EXPECT_EQ(0u, probe.ExitCode());
+    const std::string out = ReadFileBytes(stage_.Path(L"settings_probe.out"));
     return std::wstring(reinterpret_cast<const wchar_t*>(out.data()), out.size() / sizeof(wchar_t));
   }
   StagedInstallation stage_{L"C:\\UninstallTests\\SettingsFile"};
+  const std::wstring probe_ = stage_.Path(L"settings_probe.exe");
   const std::wstring ini_ = stage_.Path(L"Bramix.ini");
 };
+
+// The user's roaming settings file, as it was before the test, is put back afterwards.
+class RoamingSettingsFile : public SettingsFile {
+ protected:
+  void SetUp() override {
+    SettingsFile::SetUp();
+    madeFolder_ = CreateDirectoryW(folder_.c_str(), nullptr) != FALSE;
+    ASSERT_TRUE(WriteFileBytes(roaming_, "HKCU\\Setup\\Where=\"roaming\"\r\n"));
+  }
+  void TearDown() override {
+    if (before_ == "<missing>")
+      DeleteFileW(roaming_.c_str());
+    else
+      WriteFileBytes(roaming_, before_);
+    if (madeFolder_) RemoveDirectoryW(folder_.c_str());
+  }
+  const std::wstring folder_ = _wgetenv(L"APPDATA") + std::wstring(L"\\Bramix");
+  const std::wstring roaming_ = folder_ + L"\\Bramix.ini";
+  const std::string before_ = ReadFileBytes(roaming_);
+  bool madeFolder_ = false;
+};
+
 }  // namespace
 
-TEST_F(SettingsFile, TheFileBesideTheProgramOrElseTheRoamingOneIsReadAndWrittenBack) {
+TEST_F(SettingsFile, ReadsComeFromTheFileBesideTheProgram) {
+  stage_.WriteFile(L"Bramix.ini", "[Bramix]\r\nHKCU\\Setup\\Kept=\"old\"\r\n");
+  EXPECT_EQ(L"1:old\r\n", Probe(L"get Setup Kept d"));
+}
+
+TEST_F(SettingsFile, AValueMissingFromTheFileReadsAsTheDefault) {
+  stage_.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Kept=\"old\"\r\n");
+  EXPECT_EQ(L"1:d\r\n", Probe(L"get Setup Missing d"));
+}
+
+TEST_F(SettingsFile, ChangesAreWrittenBackWhenTheProcessEnds) {
   stage_.WriteFile(L"Bramix.ini", "[Bramix]\r\nHKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=1\r\n");
-  EXPECT_EQ(L"1:old\r\n", Probe(L"get Setup Kept d  set Setup New \"new text\"  set Setup\\Links Desktop 0"));
-  const std::wstring switches = L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n";
-  EXPECT_EQ(Utf16(switches + L"HKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=\"0\"\r\n"
-                             L"HKCU\\Setup\\New=\"new text\"\r\n"), ReadBytes(ini_));
+  Probe(L"set Setup New \"new text\"  set Setup\\Links Desktop 0");
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"HKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=\"0\"\r\n"
+                                        L"HKCU\\Setup\\New=\"new text\"\r\n"),
+            ReadFileBytes(ini_));
+}
+
+TEST_F(SettingsFile, WithSaveSettingsOffChangesAreSeenButNotWritten) {
   const std::string unsaved = "; kept\nGlobal\\SaveSettings=0\nHKCU\\Setup\\A=1\n";
   stage_.WriteFile(L"Bramix.ini", unsaved);
-  EXPECT_EQ(L"1:2\r\n1:d\r\n", Probe(L"set Setup A 2  get Setup A 0  get Setup Missing d"));
-  EXPECT_EQ(unsaved, ReadBytes(ini_));
-  const std::wstring folder = _wgetenv(L"APPDATA") + std::wstring(L"\\Bramix"), roaming = folder + L"\\Bramix.ini";
-  const std::string before = ReadBytes(roaming);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  WriteBytes(roaming, "HKCU\\Setup\\Where=\"roaming\"\r\n");
-  DeleteFileW(ini_.c_str());
-  EXPECT_EQ(L"1:roaming\r\n", Probe(L"get Setup Where d  set Setup Seen yes"));
-  EXPECT_EQ(Utf16(switches + L"HKCU\\Setup\\Seen=\"yes\"\r\nHKCU\\Setup\\Where=\"roaming\"\r\n"), ReadBytes(roaming));
+  EXPECT_EQ(L"1:2\r\n", Probe(L"set Setup A 2  get Setup A 0"));
+  EXPECT_EQ(unsaved, ReadFileBytes(ini_));
+}
+
+TEST_F(RoamingSettingsFile, ServesWhenNoneLiesBesideTheProgram) {
+  EXPECT_EQ(L"1:roaming\r\n", Probe(L"get Setup Where d"));
+}
+
+TEST_F(RoamingSettingsFile, IsWrittenBackInItsPlace) {
+  Probe(L"set Setup Seen yes");
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"HKCU\\Setup\\Seen=\"yes\"\r\nHKCU\\Setup\\Where=\"roaming\"\r\n"),
+            ReadFileBytes(roaming_));
   EXPECT_FALSE(stage_.Exists(L"Bramix.ini"));
+}
+
+TEST_F(RoamingSettingsFile, TheFileBesideTheProgramWins) {
   stage_.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Where=\"beside\"\r\n");
   EXPECT_EQ(L"1:beside\r\n", Probe(L"get Setup Where d"));
-  before == "<missing>" ? (void)DeleteFileW(roaming.c_str()) : WriteBytes(roaming, before);
-  RemoveDirectoryW(folder.c_str());
+}
+
+// Without integration a silent uninstall removes the current user's product key
+// from the file only; the file outlives the removal script.
+TEST_F(SettingsFile, UninstallWithoutIntegrationRemovesTheProductKeyFromTheFile) {
+  stage_.WriteFile(L"Bramix.exe", "exe");
+  stage_.WriteList({L"Bramix.exe"});
+  stage_.WriteFile(L"Bramix.ini", "Global\\Integration=0\r\nHKCU\\Setup\\Links\\Desktop=1\r\nNotes\\Kept=\"yes\"\r\n");
+  ChildProcess program;
+  ASSERT_TRUE(program.Start(stage_.Exe(), L"/s"));
+  EXPECT_TRUE(program.Wait(30000));
+  EXPECT_EQ(0u, program.ExitCode());
+  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", 60000));
+  EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
+            ReadFileBytes(ini_));
 }

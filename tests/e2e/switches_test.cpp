@@ -11,47 +11,85 @@ namespace {
 constexpr DWORD kRunTimeout = 60000;
 constexpr DWORD kWaitMinimum = 1900;  // the two seconds of /wait less the timer's slack
 
-// Runs the program to its end, failing the test if it shows any window on the way.
-DWORD RunWithoutWindow(const std::wstring& exe, const std::wstring& args) {
-  ChildProcess program;
-  const DWORD start = GetTickCount();
-  EXPECT_TRUE(program.Start(exe, args));
-  while (!program.Wait(50) && GetTickCount() - start < kRunTimeout)
-    EXPECT_FALSE(HasWindow(program.Pid(), L"#32770")) << args.substr(0, 80);
-  return program.ExitCode();
-}
+// An installation of one program file listed in Uninstall.lst.
+class Switches : public testing::Test {
+ protected:
+  void SetUp() override {
+    stage_.WriteFile(L"Bramix.exe", "exe");
+    stage_.WriteList({L"Bramix.exe"});
+  }
+  // Runs the program to its end, failing the test if it shows any window on the way;
+  // the exit code.
+  DWORD RunWithoutWindow(const std::wstring& args) {
+    ChildProcess program;
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(program.Start(stage_.Exe(), args));
+    while (!program.Wait(50) && GetTickCount() - start < kRunTimeout)
+      EXPECT_FALSE(HasWindow(program.Pid(), L"#32770")) << "a window was shown";
+    return program.ExitCode();
+  }
+  StagedInstallation stage_{L"C:\\Program Files\\Bramix Switches " + std::to_wstring(GetCurrentProcessId())};
+};
+
+// The manual-deletion box of a run with /warning (and any other switches), shown
+// and then answered.
+class WarningBox : public Switches {
+ protected:
+  void Run(const std::wstring& args) {
+    ASSERT_TRUE(program_.Start(stage_.Exe(), args));
+    box_ = WaitForWindow(program_.Pid(), L"#32770", kRunTimeout);
+    ASSERT_NE(nullptr, box_) << "no box";
+  }
+  void TearDown() override {
+    if (box_) PressButton(box_, IDOK);
+    EXPECT_TRUE(program_.Wait(kRunTimeout));
+    EXPECT_EQ(0u, program_.ExitCode());
+  }
+  ChildProcess program_;
+  HWND box_ = nullptr;
+};
 
 }  // namespace
 
-TEST(Switches, OtherSwitchesEndAtOnceWaitOrWarnAndSfxcmdCanOnlyMakeTheRunSilent) {
-  StagedInstallation install(L"C:\\Program Files\\Bramix Switches " + std::to_wstring(GetCurrentProcessId()));
-  install.WriteFile(L"Bramix.exe", "exe");
-  install.WriteList({L"Bramix.exe"});
+TEST_F(Switches, AnUnknownSwitchEndsAtOnceWithoutAWindow) { EXPECT_EQ(0u, RunWithoutWindow(L"/unknownswitch")); }
+
+TEST_F(Switches, WaitEndsWithoutAWindow) { EXPECT_EQ(0u, RunWithoutWindow(L"/wait")); }
+
+TEST_F(Switches, ThousandsOfArgumentsAndALongInitEndWithoutAWindow) {
   std::wstring many = L"/noexplorer \"/init" + std::wstring(20000, L'1') + L"\"";
   for (int i = 0; i < 1500; ++i) many += i % 3 ? L" -s" : L" \"an argument\" \"";
-  for (const std::wstring& args : {std::wstring(L"/unknownswitch"), std::wstring(L"/wait"), many})
-    EXPECT_EQ(0u, RunWithoutWindow(install.Exe(), args)) << args.substr(0, 80);
+  EXPECT_EQ(0u, RunWithoutWindow(many));
+}
 
-  ChildProcess warning;
+TEST_F(WarningBox, AsksTheUserToDeleteTheProgramByHand) {
+  Run(L"/warning");
+  EXPECT_EQ(L"Rimuovi Bramix", WindowText(box_));
+  EXPECT_EQ(L"Rimozione completa\nOccorre eliminare il file " + stage_.Exe() + L" manualmente",
+            ControlText(box_, 0xFFFF));
+}
+
+TEST_F(WarningBox, ComesAfterTheWaitOfTwoSeconds) {
   const DWORD start = GetTickCount();
-  ASSERT_TRUE(warning.Start(install.Exe(), L"/wait /warning"));
-  HWND box = WaitForWindow(warning.Pid(), L"#32770", kRunTimeout);
+  Run(L"/wait /warning");
   EXPECT_GE(GetTickCount() - start, kWaitMinimum);
-  EXPECT_EQ(L"Rimuovi Bramix", WindowText(box));
-  EXPECT_EQ(L"Rimozione completa\nOccorre eliminare il file " + install.Exe() + L" manualmente",
-            ControlText(box, 0xFFFF));
-  PressButton(box, IDOK);
-  EXPECT_TRUE(warning.Wait(kRunTimeout) && warning.ExitCode() == 0);
+}
 
+TEST_F(Switches, AnSfxcmdAskingForSetupStillAsksBeforeUninstalling) {
   ScopedEnvVar sfxcmd(L"sfxcmd", L"\"C:\\Temp\\Bramix Setup.exe\" -setup -msi");
   ChildProcess asking;
-  ASSERT_TRUE(asking.Start(install.Exe(), L""));
-  HWND question = WaitForWindow(asking.Pid(), L"#32770", kRunTimeout);  // an uninstall run asks first
+  ASSERT_TRUE(asking.Start(stage_.Exe(), L""));
+  HWND question = WaitForWindow(asking.Pid(), L"#32770", kRunTimeout);
+  ASSERT_NE(nullptr, question) << "no question";
   EXPECT_NE(std::wstring::npos, ControlText(question, 0xFFFF).find(L"Avvio la rimozione di Bramix?"));
   PressButton(question, IDNO);
-  EXPECT_TRUE(asking.Wait(kRunTimeout) && install.Exists(L"Bramix.exe") && install.Exists(L"Uninstall.lst"));
-  SetEnvironmentVariableW(L"sfxcmd", L"\"C:\\Temp\\Bramix Setup.exe\" -s -setup -msi");  // undone with sfxcmd
-  EXPECT_EQ(0u, RunWithoutWindow(install.Exe(), L""));
+  EXPECT_TRUE(asking.Wait(kRunTimeout));
+  EXPECT_TRUE(stage_.Exists(L"Bramix.exe"));
+  EXPECT_TRUE(stage_.Exists(L"Uninstall.lst"));
+}
+
+TEST_F(Switches, AnSfxcmdAskingForSilenceMakesTheRunSilent) {
+  ScopedEnvVar sfxcmd(L"sfxcmd", L"\"C:\\Temp\\Bramix Setup.exe\" -s -setup -msi");
+  EXPECT_EQ(0u, RunWithoutWindow(L""));
   EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kRunTimeout));
-  EXPECT_FALSE(install.Exists(L"Bramix.exe"));
+  EXPECT_FALSE(stage_.Exists(L"Bramix.exe"));
 }

@@ -1,6 +1,7 @@
 #include "support/registry_sandbox.h"
 
 #include "environment/unique_handle.h"
+#include "support/test_names.h"
 
 namespace {
 
@@ -10,34 +11,38 @@ const wchar_t* ScratchName(HKEY predefined) {
   return L"HKCR";
 }
 
-std::wstring Widen(const char* text) { return std::wstring(text, text + strlen(text)); }
-
 }  // namespace
 
-void RegistrySandbox::SetUp() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  root_ = L"Software\\UninstallTests\\" + Widen(info->test_suite_name()) + L"." + Widen(info->name());
+ScopedRegistrySandbox::ScopedRegistrySandbox() : root_(L"Software\\UninstallTests\\" + CurrentTestName()) {
   RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
   for (HKEY predefined : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT}) {
     UniqueHkey scratch;
-    std::wstring path = ScratchPath(predefined);
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, scratch.put(), nullptr));
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ScratchPath(predefined).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        scratch.put(), nullptr) != ERROR_SUCCESS)
+      return;
   }
   // The current user's key goes last: the other scratch keys live under it.
   for (HKEY predefined : {HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
     UniqueHkey scratch;
     RegOpenKeyExW(HKEY_CURRENT_USER, ScratchPath(predefined).c_str(), 0, KEY_ALL_ACCESS, scratch.put());
-    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(predefined, scratch.get()));
+    if (RegOverridePredefKey(predefined, scratch.get()) != ERROR_SUCCESS) return;
   }
+  ok_ = true;
 }
 
-void RegistrySandbox::TearDown() {
+ScopedRegistrySandbox::~ScopedRegistrySandbox() {
   for (HKEY predefined : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT})
     RegOverridePredefKey(predefined, nullptr);
   RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
 }
 
-std::wstring RegistrySandbox::ScratchPath(HKEY predefined) const {
+std::wstring ScopedRegistrySandbox::ScratchPath(HKEY predefined) const {
   return root_ + L"\\" + ScratchName(predefined);
 }
+
+void RegistrySandbox::SetUp() {
+  sandbox_ = std::make_unique<ScopedRegistrySandbox>();
+  ASSERT_TRUE(sandbox_->Ok()) << "the registry could not be redirected";
+}
+
+void RegistrySandbox::TearDown() { sandbox_.reset(); }

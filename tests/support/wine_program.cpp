@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "support/file_bytes.h"
+
 std::wstring TestBinFolder() {
   wchar_t buffer[MAX_PATH * 4];
   DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
@@ -170,11 +172,7 @@ StagedInstallation::~StagedInstallation() { DeleteTree(folder_); }
 std::wstring StagedInstallation::Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
 
 void StagedInstallation::WriteFile(const std::wstring& relative, const std::string& bytes) const {
-  std::wstring path = Path(relative);
-  SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-  UniqueFile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written;
-  if (out) ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  WriteFileBytes(Path(relative), bytes);
 }
 
 void StagedInstallation::WriteList(const std::vector<std::wstring>& lines) const {

@@ -9,52 +9,136 @@
 
 namespace {
 
-std::wstring Removed(std::wstring path) { return RemoveNameFromPath(path), path; }
-std::wstring Slashed(std::wstring path) { return AddEndSlash(path), path; }
-std::wstring Point(const wchar_t* path) { return std::to_wstring(PointToName(path)); }
-std::wstring Wild(const wchar_t* path) { return IsWildcard(path) ? L"wild" : L"plain"; }
-std::wstring LongOf(const std::wstring& path) { std::wstring out; return MakeLongPath(path, out) ? out : L"<none>"; }
+struct PathRow {
+  const wchar_t* input;
+  const wchar_t* expected;
+};
+
+std::wstring WithoutName(std::wstring path) {
+  RemoveNameFromPath(path);
+  return path;
+}
+
+std::wstring WithEndSlash(std::wstring path) {
+  AddEndSlash(path);
+  return path;
+}
+
+// Makes a known folder current for the test's lifetime.
+class ScopedCurrentFolder {
+ public:
+  explicit ScopedCurrentFolder(const std::wstring& folder) {
+    ok_ = GetCurrentFolder(saved_) && SetCurrentFolder(folder);
+  }
+  ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
+  bool Ok() const { return ok_; }
+
+ private:
+  std::wstring saved_;
+  bool ok_ = false;
+};
 
 const std::wstring kLongModule = L"C:\\" + std::wstring(5000, L'd') + L"\\p.exe";
+
 // As on Windows, a name that does not fit is cut, terminated and reported with the buffer's size.
 DWORD WINAPI LongModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
   buffer[kLongModule.copy(buffer, size - 1)] = 0;
   return static_cast<DWORD>(std::min<size_t>(size, kLongModule.size()));
 }
 
+void SetProductAppData(const std::wstring& folder) {
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
+                                           folder.c_str(), static_cast<DWORD>((folder.size() + 1) * 2)));
+}
+
 }  // namespace
 
-TEST(Paths, SplittingJoiningLongFormsAndModuleNames) {
-  std::wstring saved;
-  ASSERT_TRUE(GetCurrentFolder(saved) && SetCurrentFolder(L"Z:\\tmp"));
-  const std::pair<std::wstring, std::wstring> table[] = {
-      {Point(L"C:"), L"2"}, {Point(L"dir/file"), L"4"}, {Point(L"file"), L"0"}, {Point(L"1:x"), L"0"},
-      {Removed(L"C:\\"), L"C:\\"}, {Removed(L"C:\\file"), L"C:\\"}, {Removed(L"C:file"), L"C:"},
-      {Removed(L"C:\\dir\\file"), L"C:\\dir"}, {Removed(L"\\\\server\\share\\f"), L"\\\\server\\share"},
-      {Removed(L"file"), L""}, {Removed(L"\\file"), L"\\"}, {Removed(L"dir/file"), L"dir"},
-      {MakeName(L"C:", L"x"), L"C:x"}, {MakeName(L"C:\\", L"x"), L"C:\\x"}, {MakeName(L"", L"x"), L"x"},
-      {MakeName(L"dir", L"x"), L"dir\\x"}, {Slashed(L"dir/"), L"dir/\\"}, {Slashed(L"d\\"), L"d\\"},
-      {Slashed(L""), L""}, {Wild(L"\\\\?\\C:\\x"), L"plain"}, {Wild(L"C:\\*.txt"), L"wild"},
-      {Wild(L"\\\\?\\C:\\a?"), L"wild"}, {LongOf(L""), L"<none>"}, {LongOf(L"\\\\"), L"<none>"},
-      {LongOf(L"\\\\a"), L"\\\\?\\UNC\\a"}, {LongOf(L"C:\\a\\b"), L"\\\\?\\C:\\a\\b"},
-      {LongOf(L"a\\b"), L"\\\\?\\Z:\\tmp\\a\\b"}, {LongOf(L"./a"), L"\\\\?\\Z:\\tmp\\a"},
-      {LongOf(L".\\./a"), L"\\\\?\\Z:\\tmp\\./a"}, {LongOf(L"..\\a"), L"\\\\?\\Z:\\tmp\\..\\a"},
-      {LongOf(L"/a"), L"\\\\?\\Z:/a"}, {LongOf(L"\\a"), L"\\\\?\\Z:\\a"},
+TEST(Paths, TheNameStartsAfterTheLastSeparatorOrTheDrive) {
+  const struct {
+    const wchar_t* input;
+    size_t index;
+  } rows[] = {{L"C:", 2}, {L"dir/file", 4}, {L"dir\\file", 4}, {L"file", 0}, {L"1:x", 0}};
+  for (const auto& row : rows) EXPECT_EQ(row.index, PointToName(row.input)) << testing::PrintToString(row.input);
+}
+
+TEST(Paths, RemovingTheNameKeepsTheFolderAndARootsSeparator) {
+  const PathRow rows[] = {
+      {L"C:\\", L"C:\\"},         {L"C:\\file", L"C:\\"},      {L"C:file", L"C:"},
+      {L"C:\\dir\\file", L"C:\\dir"}, {L"\\\\server\\share\\f", L"\\\\server\\share"},
+      {L"file", L""},             {L"\\file", L"\\"},          {L"dir/file", L"dir"},
   };
-  SetCurrentFolder(saved);
-  for (size_t i = 0; i < std::size(table); ++i) EXPECT_EQ(table[i].second, table[i].first) << "case " << i;
+  for (const PathRow& row : rows) EXPECT_EQ(row.expected, WithoutName(row.input)) << testing::PrintToString(row.input);
+}
+
+TEST(Paths, JoiningPutsOneBackslashExceptAfterABareDrive) {
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* joined;
+  } rows[] = {{L"C:", L"C:x"}, {L"C:\\", L"C:\\x"}, {L"", L"x"}, {L"dir", L"dir\\x"}};
+  for (const auto& row : rows) EXPECT_EQ(row.joined, MakeName(row.folder, L"x")) << testing::PrintToString(row.folder);
+}
+
+TEST(Paths, AnEndSlashIsAddedOnlyWhenMissing) {
+  const PathRow rows[] = {{L"dir/", L"dir/\\"}, {L"d\\", L"d\\"}, {L"d", L"d\\"}, {L"", L""}};
+  for (const PathRow& row : rows) EXPECT_EQ(row.expected, WithEndSlash(row.input)) << testing::PrintToString(row.input);
+}
+
+TEST(Paths, WildcardsAreFoundOutsideTheLongPathPrefix) {
+  const struct {
+    const wchar_t* input;
+    bool wild;
+  } rows[] = {{L"\\\\?\\C:\\x", false}, {L"C:\\*.txt", true}, {L"\\\\?\\C:\\a?", true}, {L"C:\\a", false}};
+  for (const auto& row : rows) EXPECT_EQ(row.wild, IsWildcard(row.input)) << testing::PrintToString(row.input);
+}
+
+TEST(Paths, LongFormsOfFullAndRelativePaths) {
+  ScopedCurrentFolder current(L"Z:\\tmp");
+  ASSERT_TRUE(current.Ok());
+  const PathRow rows[] = {
+      {L"\\\\a", L"\\\\?\\UNC\\a"},        {L"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
+      {L"a\\b", L"\\\\?\\Z:\\tmp\\a\\b"},  {L"./a", L"\\\\?\\Z:\\tmp\\a"},
+      {L".\\./a", L"\\\\?\\Z:\\tmp\\./a"}, {L"..\\a", L"\\\\?\\Z:\\tmp\\..\\a"},
+      {L"/a", L"\\\\?\\Z:/a"},             {L"\\a", L"\\\\?\\Z:\\a"},
+  };
+  for (const PathRow& row : rows) {
+    std::wstring out;
+    EXPECT_TRUE(MakeLongPath(row.input, out)) << testing::PrintToString(row.input);
+    EXPECT_EQ(row.expected, out) << testing::PrintToString(row.input);
+  }
+}
+
+TEST(Paths, NoLongFormForAnEmptyPathOrABareDoubleBackslash) {
+  for (const wchar_t* input : {L"", L"\\\\"}) {
+    std::wstring out = L"untouched";
+    EXPECT_FALSE(MakeLongPath(input, out)) << testing::PrintToString(input);
+  }
+}
+
+TEST(Paths, AModulePathLongerThanTheFirstBufferIsReadWhole) {
   ScopedImportPatch patch("GetModuleFileNameW", reinterpret_cast<void*>(LongModuleFileName));
   ASSERT_TRUE(patch.Patched());
   EXPECT_EQ(kLongModule, GetModulePath());
 }
 
-TEST_F(RegistrySandbox, AMissingProductDataFolderFallsBackToTheProgramFolder) {
-  std::wstring out;
-  if (GetRoamingDataFolder(out)) GTEST_SKIP() << "the prefix already has " << testing::PrintToString(out);
-  for (std::wstring named : {L"C:\\no\\such\\folder", L"C:\\windows"}) {
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
-                                             named.c_str(), static_cast<DWORD>((named.size() + 1) * 2)));
-    GetProductDataFolder(out);
-    EXPECT_EQ(named == L"C:\\windows" ? named : Removed(GetModulePath()), out);
+class ProductDataFolder : public RegistrySandbox {
+ protected:
+  void SetUp() override {
+    RegistrySandbox::SetUp();
+    std::wstring roaming;
+    if (GetRoamingDataFolder(roaming)) GTEST_SKIP() << "the prefix already has " << testing::PrintToString(roaming);
   }
+};
+
+TEST_F(ProductDataFolder, AnExistingFolderNamedInTheRegistryIsUsed) {
+  SetProductAppData(L"C:\\windows");
+  std::wstring out;
+  GetProductDataFolder(out);
+  EXPECT_EQ(L"C:\\windows", out);
+}
+
+TEST_F(ProductDataFolder, AMissingFolderNamedInTheRegistryFallsBackToTheProgramFolder) {
+  SetProductAppData(L"C:\\no\\such\\folder");
+  std::wstring out;
+  GetProductDataFolder(out);
+  EXPECT_EQ(WithoutName(GetModulePath()), out);
 }

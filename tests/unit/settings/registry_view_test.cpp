@@ -85,3 +85,25 @@ TEST_F(RegistryView, RemoveRegKeyInsideTheScopeDeletesThe32BitKey) {
   RemoveRegKey(HKEY_LOCAL_MACHINE, kKeyPath);
   EXPECT_FALSE(KeyInView(KEY_WOW64_32KEY));
 }
+
+TEST_F(RegistryView, WriteInsideTheScopeGoesToThe32BitKeyOnly) {
+  {
+    const RegView32Scope view;
+    EXPECT_EQ(ERROR_SUCCESS, SetRegString(HKEY_LOCAL_MACHINE, kKeyPath, L"v", L"3"));
+  }
+  EXPECT_TRUE(KeyInView(KEY_WOW64_32KEY));
+  EXPECT_FALSE(KeyInView(KEY_WOW64_64KEY));
+}
+
+// Only writes, reads and key removals follow the view; a value removal goes to the
+// process's own key whatever the view.
+TEST_F(RegistryView, ValueRemovalInsideTheScopeLeavesThe32BitValue) {
+  PutInView(KEY_WOW64_64KEY, L"6");
+  PutInView(KEY_WOW64_32KEY, L"3");
+  {
+    const RegView32Scope view;
+    RemoveRegValue(HKEY_LOCAL_MACHINE, kKeyPath, L"v");
+    EXPECT_EQ(L"3", ReadThroughLayer());
+  }
+  EXPECT_EQ(L"<not found>", ReadThroughLayer());
+}

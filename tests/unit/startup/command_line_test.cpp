@@ -1,26 +1,60 @@
+#include "startup/command_line.h"
+
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
-#include <regex>
 #include <string>
 
-#include "integration/init_data.h"
 #include "integration/integration_options.h"
-#include "startup/command_line.h"
+#include "environment/run_state.h"
+#include "integration/init_data.h"
 #include "support/scoped_state.h"
 
 namespace {
 
-// Both passes from a fresh run state, told in words ("uninstall silent"). No "wa" switches: they sleep or warn.
-std::wstring Parse(const std::wstring& sfxcmd, const std::wstring& commandLine) {
+// What both passes of a parse asked for.
+struct Outcome {
+  bool setup = false;
+  bool uninstall = false;
+  bool silent = false;
+  bool msi = false;
+  bool extall = false;
+  std::wstring init;
+  bool operator==(const Outcome&) const = default;
+};
+
+void PrintTo(const Outcome& outcome, std::ostream* os) {
+  *os << "{setup " << outcome.setup << ", uninstall " << outcome.uninstall << ", silent " << outcome.silent
+      << ", msi " << outcome.msi << ", extall " << outcome.extall << ", init "
+      << testing::PrintToString(outcome.init) << "}";
+}
+
+// Both passes from a fresh run state. No "wa" switches here: they sleep or warn.
+Outcome Parse(const std::wstring& sfxcmd, const std::wstring& commandLine) {
   const ScopedRunState fresh;
-  bool setup = false, uninstall = false;
-  ParseCommandLine(kSfxcmdPass, sfxcmd.c_str(), setup, uninstall);
-  ParseCommandLine(kCommandLinePass, commandLine.c_str(), setup, uninstall);
-  std::wstring outcome = std::wstring(setup ? L" setup" : L"") + (uninstall ? L" uninstall" : L"") +
-                         (RunState.Silent ? L" silent" : L"") + (RunState.Msi ? L" msi" : L"") +
-                         (RunState.ExtAll ? L" extall" : L"") + (RunState.InitData[0] ? L" init=" : L"");
-  return outcome.empty() ? L"none" : outcome.substr(1) + RunState.InitData;
+  Outcome outcome;
+  ParseCommandLine(kSfxcmdPass, sfxcmd.c_str(), outcome.setup, outcome.uninstall);
+  ParseCommandLine(kCommandLinePass, commandLine.c_str(), outcome.setup, outcome.uninstall);
+  outcome.silent = RunState.Silent;
+  outcome.msi = RunState.Msi;
+  outcome.extall = RunState.ExtAll;
+  outcome.init = RunState.InitData;
+  return outcome;
+}
+
+struct ParseRow {
+  std::wstring sfxcmd;
+  std::wstring line;
+  Outcome outcome;
+};
+
+void ExpectOutcomes(const ParseRow* rows, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    SCOPED_TRACE(testing::Message() << "sfxcmd " << testing::PrintToString(rows[i].sfxcmd.substr(0, 80))
+                                    << ", command line " << testing::PrintToString(rows[i].line.substr(0, 80)));
+    EXPECT_EQ(rows[i].outcome, Parse(rows[i].sfxcmd, rows[i].line));
+  }
 }
 
 IntegrationOptions Apply(const wchar_t* data, IntegrationOptions options = {}) {
@@ -32,58 +66,160 @@ IntegrationOptions Apply(const wchar_t* data, IntegrationOptions options = {}) {
 
 }  // namespace
 
-TEST(GetNextArgument, ALoneQuoteAtTheEndIsAnEmptyArgumentAndTrailingBlanksAreNone) {
+TEST(GetNextArgument, ALoneQuoteAtTheEndIsAnEmptyArgument) {
   std::wstring argument = L"old";
   size_t position = 1;
-  EXPECT_TRUE(GetNextArgument(L"a \"", position, argument) && argument.empty());
-  EXPECT_FALSE(GetNextArgument(L"a \t ", position = 1, argument));
+  EXPECT_TRUE(GetNextArgument(L"a \"", position, argument));
+  EXPECT_EQ(L"", argument);
 }
 
-TEST(ParseCommandLine, SwitchTableAndCounting) {
-  std::wstring many = L"Uninstall.exe", tooLong = L"x /" + std::wstring(40000, L'e');
-  for (int i = 0; i < 5000; ++i) many += i % 2 ? L" -s" : L" \"quoted arg\"";
-  const struct { std::wstring sfxcmd, line, outcome; } cases[] = {
-      {L"", L"", L"uninstall"},
-      {L"", L"\"C:\\Program Files\\Bramix\\Uninstall.exe\" setup /S -s1 /s- \"-s\"", L"uninstall silent"},
-      {L"", L"x /SETUP -Msi", L"setup msi"},
-      {L"", L"x /setupfoo -msiexec", L"setup msi"},
-      {L"", L"x /set", L"none"},
-      {L"", L"x -silent", L"none"},
-      {L"", L"x\t\"/inita\"\"b c\"", L"init=a\"b c"},
-      {L"", L"x /initA110000000000000000D1S1C0 -extall", L"extall init=A110000000000000000D1S1C0"},
-      {L"", L"x \"/INIT" + std::wstring(40000, L'1') + L"\"", L"init=" + std::wstring(kInitDataMax, L'1')},
-      {L"\"C:\\Temp\\Bramix Setup.exe\" -s -setup -msi -initA1 -extall", L"x /noexplorer", L"silent extall"},
-      {L"-setup", L"x", L"uninstall"},
-      {L"\"-s", L"x \"\"\" \"/extall", L"uninstall silent"},  // unbalanced: the last argument is no switch
-      {many, many, L"uninstall silent"},
-      {tooLong, tooLong, L"none"},
+TEST(GetNextArgument, TrailingBlanksAreNoArgument) {
+  std::wstring argument;
+  size_t position = 1;
+  EXPECT_FALSE(GetNextArgument(L"a \t ", position, argument));
+}
+
+TEST(ParseCommandLine, WithoutSwitchesTheRunUninstalls) {
+  const ParseRow rows[] = {
+      {L"", L"", {.uninstall = true}},
+      {L"", L"\"C:\\Program Files\\Bramix\\Uninstall.exe\" setup", {.uninstall = true}},
+      {L"", L"x \"\"\" \"/extall", {.uninstall = true}},  // unbalanced: the last argument is no switch
   };
-  for (const auto& c : cases) EXPECT_EQ(c.outcome, Parse(c.sfxcmd, c.line)) << c.line.substr(0, 80);
+  ExpectOutcomes(rows, std::size(rows));
+}
+
+TEST(ParseCommandLine, SilentSwitchesAreAnSAndThenNoLetter) {
+  const ParseRow rows[] = {
+      {L"", L"x /S", {.uninstall = true, .silent = true}},
+      {L"", L"x -s1", {.uninstall = true, .silent = true}},
+      {L"", L"x /s-", {.uninstall = true, .silent = true}},
+      {L"", L"x \"-s\"", {.uninstall = true, .silent = true}},
+      {L"", L"x -silent", {}},
+  };
+  ExpectOutcomes(rows, std::size(rows));
+}
+
+TEST(ParseCommandLine, SwitchesMatchTheirLeadingCharactersInAnyCase) {
+  const ParseRow rows[] = {
+      {L"", L"x /SETUP -Msi", {.setup = true, .msi = true}},
+      {L"", L"x /setupfoo -msiexec", {.setup = true, .msi = true}},
+      {L"", L"x /set", {}},
+      {L"", L"x /" + std::wstring(40000, L'e'), {}},
+  };
+  ExpectOutcomes(rows, std::size(rows));
+}
+
+TEST(ParseCommandLine, TheInitSwitchKeepsItsData) {
+  const ParseRow rows[] = {
+      {L"", L"x\t\"/inita\"\"b c\"", {.init = L"a\"b c"}},
+      {L"", L"x /initA110000000000000000D1S1C0 -extall", {.extall = true, .init = L"A110000000000000000D1S1C0"}},
+      {L"", L"x \"/INIT" + std::wstring(40000, L'1') + L"\"", {.init = std::wstring(kInitDataMax, L'1')}},
+  };
+  ExpectOutcomes(rows, std::size(rows));
+}
+
+TEST(ParseCommandLine, ThousandsOfArgumentsAreCounted) {
+  std::wstring many = L"Uninstall.exe";
+  for (int i = 0; i < 5000; ++i) many += i % 2 ? L" -s" : L" \"quoted arg\"";
+  const ParseRow rows[] = {{many, many, {.uninstall = true, .silent = true}}};
+  ExpectOutcomes(rows, std::size(rows));
+}
+
+TEST(ParseCommandLine, TheSfxcmdTextCanOnlyMakeTheRunSilentOrExtractAll) {
+  const ParseRow rows[] = {
+      {L"\"C:\\Temp\\Bramix Setup.exe\" -s -setup -msi -initA1 -extall", L"x /noexplorer",
+       {.silent = true, .extall = true}},
+      {L"-setup", L"x", {.uninstall = true}},
+      {L"\"-s", L"x", {.uninstall = true, .silent = true}},
+  };
+  ExpectOutcomes(rows, std::size(rows));
 }
 
 TEST(ParseCommandLine, RandomTextNeverSetsWhatItMayNot) {
-  std::mt19937 random(77);
+  const unsigned seed = 77;
+  SCOPED_TRACE(testing::Message() << "seed " << seed);
+  std::mt19937 random(seed);
   const std::wstring alphabet = L" \t\"-/sSetupmixnlaA01DC";  // no 'w': nothing waits or warns
   for (int round = 0; round < 3000; ++round) {
     std::wstring text;
     for (size_t length = random() % 60; length > 0; --length) text += alphabet[random() % alphabet.size()];
-    EXPECT_TRUE(std::regex_match(Parse(text, L""), std::wregex(L"uninstall( silent)?( extall)?"))) << text;
-    EXPECT_EQ(std::wstring::npos, Parse(L"", text).find(L"setup uninstall")) << text;
-    EXPECT_FALSE(Apply(text.substr(0, kInitDataMax).c_str()).LegacyMenu) << text;
+    SCOPED_TRACE(testing::PrintToString(text));
+    const Outcome asSfxcmd = Parse(text, L"");
+    EXPECT_TRUE(asSfxcmd.uninstall);
+    EXPECT_FALSE(asSfxcmd.setup);
+    EXPECT_FALSE(asSfxcmd.msi);
+    EXPECT_EQ(L"", asSfxcmd.init);
+    const Outcome asCommandLine = Parse(L"", text);
+    EXPECT_FALSE(asCommandLine.setup && asCommandLine.uninstall) << "setup and uninstall at once";
   }
 }
 
-TEST(ApplyInitData, SetsTheNamedOptionsAndKeepsTheRest) {
+TEST(ApplyInitData, FormatDigitsSetTheFormatsInRowOrder) {
   IntegrationOptions stored;
-  stored.Programs = stored.CascadedMenu = stored.StartMenu = true;
   for (bool& format : stored.Formats) format = true;
-  IntegrationOptions options = Apply(L"A110000000000000000D1S1C0", stored);  // 18 digits
-  for (size_t k = 0; k < kFormatFlags; ++k) EXPECT_EQ(k < 2 || k >= 18, options.Formats[k]) << k;
-  EXPECT_TRUE(options.Desktop && options.ShellExt && options.Programs && options.StartMenu && !options.CascadedMenu);
-  IntegrationOptions again = Apply(L"C1S", options);  // a letter without a value is dropped
-  EXPECT_TRUE(again.CascadedMenu && again.ShellExt);
-  options = Apply(L"X1a10i1m2", stored);  // X is no option; any value but 1 is off
-  EXPECT_TRUE(options.Formats[0] && !options.Formats[1] && options.MenuIcons && !options.StartMenu);
-  options = Apply(L"A111111111111111111111D1");  // the 21st digit is read as a letter with D as its value
-  EXPECT_TRUE(options.Formats[19] && !options.Desktop);
+  const IntegrationOptions options = Apply(L"A110000000000000000", stored);  // 18 digits
+  for (size_t k = 0; k < kFormatFlags; ++k) EXPECT_EQ(k < 2 || k >= 18, options.Formats[k]) << "format " << k;
+}
+
+TEST(ApplyInitData, LettersSetTheirOptions) {
+  IntegrationOptions stored;
+  stored.CascadedMenu = true;
+  const IntegrationOptions options = Apply(L"D1S1C0", stored);
+  EXPECT_TRUE(options.Desktop);
+  EXPECT_TRUE(options.ShellExt);
+  EXPECT_FALSE(options.CascadedMenu);
+}
+
+TEST(ApplyInitData, OptionsNotNamedAreKept) {
+  IntegrationOptions stored;
+  stored.Programs = true;
+  stored.StartMenu = true;
+  const IntegrationOptions options = Apply(L"D1", stored);
+  EXPECT_TRUE(options.Programs);
+  EXPECT_TRUE(options.StartMenu);
+}
+
+TEST(ApplyInitData, ALetterWithoutAValueIsDropped) {
+  IntegrationOptions stored;
+  stored.ShellExt = true;
+  const IntegrationOptions options = Apply(L"C1S", stored);
+  EXPECT_TRUE(options.CascadedMenu);
+  EXPECT_TRUE(options.ShellExt);
+}
+
+TEST(ApplyInitData, LettersAreReadInAnyCase) {
+  const IntegrationOptions options = Apply(L"a1i1");
+  EXPECT_TRUE(options.Formats[0]);
+  EXPECT_TRUE(options.MenuIcons);
+}
+
+TEST(ApplyInitData, AnyValueButOneIsOff) {
+  IntegrationOptions stored;
+  stored.StartMenu = true;
+  EXPECT_FALSE(Apply(L"M2", stored).StartMenu);
+}
+
+TEST(ApplyInitData, AnUnknownLetterIsSkippedWithItsValue) {
+  const IntegrationOptions options = Apply(L"XDM1");
+  EXPECT_FALSE(options.Desktop);
+  EXPECT_TRUE(options.StartMenu);
+}
+
+TEST(ApplyInitData, AtMostTwentyFormatDigitsAreRead) {
+  const IntegrationOptions options = Apply(L"A111111111111111111111D1");  // the 21st digit is read as a letter
+  EXPECT_TRUE(options.Formats[19]);
+  EXPECT_FALSE(options.Desktop);
+}
+
+TEST(ApplyInitData, RandomDataNeverTurnsOnTheLegacyMenu) {
+  const unsigned seed = 78;
+  SCOPED_TRACE(testing::Message() << "seed " << seed);
+  std::mt19937 random(seed);
+  const std::wstring alphabet = L"aAcCdDiIlLmMpPsSxX0123";
+  for (int round = 0; round < 3000; ++round) {
+    std::wstring data;
+    for (size_t length = random() % (kInitDataMax + 1); length > 0; --length)
+      data += alphabet[random() % alphabet.size()];
+    EXPECT_FALSE(Apply(data.c_str()).LegacyMenu) << testing::PrintToString(data);
+  }
 }
