@@ -85,7 +85,7 @@ EntryResult RemoveEntry(const std::wstring& path, const std::wstring& uninstalle
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return EntryResult::kFinished;
   }
-  ClearPathAttributes(path);
+  ClearPathAttributesIfProtected(path, attributes);
   if (IsFolderAttr(attributes))
     return RemoveFolder(path) ? EntryResult::kRemoved : EntryResult::kTryAgain;
   if (RemoveFile(path)) return EntryResult::kRemoved;
