@@ -10,7 +10,8 @@ build=$(realpath -m "${1:-$here/build}")
 repetitions="${2:-5}"
 
 if ! command -v makensis >/dev/null; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq nsis >/dev/null
 fi
