@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -187,12 +188,17 @@ bool ReadPendingRenames(std::wstring& value) {
   return true;
 }
 
-// The median of the runs that finished (a failed run counts -1 and is left out).
-double Median(std::vector<double> values) {
-  values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return v < 0; }), values.end());
-  if (values.empty()) return -1;
-  std::sort(values.begin(), values.end());
-  size_t n = values.size();
+// The runs that finished (a failed run counts -1).
+std::vector<double> Finished(std::vector<double> runs) {
+  runs.erase(std::remove_if(runs.begin(), runs.end(), [](double v) { return v < 0; }), runs.end());
+  std::sort(runs.begin(), runs.end());
+  return runs;
+}
+
+double Median(const std::vector<double>& runs) {
+  const std::vector<double> values = Finished(runs);
+  const size_t n = values.size();
+  if (n == 0) return -1;
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
@@ -200,8 +206,17 @@ struct Figures {
   std::vector<double> bare, attr, attrIfSet, process, job, peer;
 };
 
-void PrintRow(const wchar_t* what, double median, double bare) {
-  wprintf(L"  %-58ls %9.1f %7.2f\n", what, median, median / bare);
+// One line: the median, its ratio to the bare loop's median, and the fastest and
+// slowest run, which show how much the machine's load moved the figures.
+void PrintRow(const wchar_t* what, const std::vector<double>& runs, double bare, double less = 0) {
+  const std::vector<double> finished = Finished(runs);
+  if (finished.empty()) {
+    wprintf(L"  %-56ls no run finished\n", what);
+    return;
+  }
+  const double median = Median(finished) - less;
+  wprintf(L"  %-56ls %9.1f %6.2f %9.1f %9.1f\n", what, median, median / bare, finished.front() - less,
+          finished.back() - less);
 }
 
 }  // namespace
@@ -222,37 +237,50 @@ int wmain(int argc, wchar_t** argv) {
   const bool hadRenames = ReadPendingRenames(savedRenames);
   const std::wstring folderArg = L"\"" + kFolder + L"\"";
 
-  wprintf(L"%d files in %d folders, %d repetitions; medians in milliseconds and their ratio to the bare loop\n",
+  wprintf(L"%d files in %d folders, %d repetitions; milliseconds, the median's ratio to the bare loop's\n",
           kGroups * (kSubfolders + 1) * kFilesPerFolder, kGroups * (kSubfolders + 1), repetitions);
   for (bool filesFirst : {true, false}) {
     Figures figures;
-    for (int r = 0; r < repetitions; ++r) {
-      Stage(filesFirst, uninstaller, L"Uninstall.exe");
-      figures.bare.push_back(Time(bare, folderArg, false).process);
-      Stage(filesFirst, uninstaller, L"Uninstall.exe");
-      figures.attr.push_back(Time(attr, folderArg, false).process);
-      Stage(filesFirst, uninstaller, L"Uninstall.exe");
-      figures.attrIfSet.push_back(Time(attrIfSet, folderArg, false).process);
-
-      Stage(filesFirst, uninstaller, L"Uninstall.exe");
-      const Timing own = Time(kFolder + L"\\Uninstall.exe", L"/s", true);
-      figures.process.push_back(own.process);
-      figures.job.push_back(own.job);
-      WaitWhileRunning(L"cmd.exe");
-
-      Stage(filesFirst, peer, L"uninst.exe");
-      figures.peer.push_back(Time(kFolder + L"\\uninst.exe", L"/S", true).job);
-      RemovePeerLeftovers(savedRenames, hadRenames);
-    }
-    const double b = Median(figures.bare), job = Median(figures.job);
-    wprintf(L"%ls\n", filesFirst ? L"list with the files first" : L"list with the folders first");
-    PrintRow(L"DeleteFileW loop", b, b);
-    PrintRow(L"loop reading and always clearing the attributes", Median(figures.attr), b);
-    PrintRow(L"loop reading, clearing only read-only, hidden, system", Median(figures.attrIfSet), b);
-    PrintRow(L"Uninstall.exe /s, its own process", Median(figures.process), b);
-    PrintRow(L"Uninstall.exe /s, whole job until the folder is gone", job, b);
-    PrintRow(L"  the same less the designed 2,000 ms wait", job - kDesignedWaitMs, b);
-    PrintRow(L"NSIS uninstaller /S, whole job until the folder is gone", Median(figures.peer), b);
+    // Each program runs on a fresh copy of the installation; the order turns by one
+    // with each repetition, so that a change in the machine's load falls on all alike.
+    const std::vector<std::function<void()>> programs = {
+        [&] {
+          Stage(filesFirst, uninstaller, L"Uninstall.exe");
+          figures.bare.push_back(Time(bare, folderArg, false).process);
+        },
+        [&] {
+          Stage(filesFirst, uninstaller, L"Uninstall.exe");
+          figures.attr.push_back(Time(attr, folderArg, false).process);
+        },
+        [&] {
+          Stage(filesFirst, uninstaller, L"Uninstall.exe");
+          figures.attrIfSet.push_back(Time(attrIfSet, folderArg, false).process);
+        },
+        [&] {
+          Stage(filesFirst, uninstaller, L"Uninstall.exe");
+          const Timing own = Time(kFolder + L"\\Uninstall.exe", L"/s", true);
+          figures.process.push_back(own.process);
+          figures.job.push_back(own.job);
+          WaitWhileRunning(L"cmd.exe");
+        },
+        [&] {
+          Stage(filesFirst, peer, L"uninst.exe");
+          figures.peer.push_back(Time(kFolder + L"\\uninst.exe", L"/S", true).job);
+          RemovePeerLeftovers(savedRenames, hadRenames);
+        },
+    };
+    for (int r = 0; r < repetitions; ++r)
+      for (size_t i = 0; i < programs.size(); ++i) programs[(r + i) % programs.size()]();
+    const double b = Median(figures.bare);
+    wprintf(L"%-58ls %9ls %6ls %9ls %9ls\n", filesFirst ? L"list with the files first" : L"list with the folders first",
+            L"median", L"ratio", L"fastest", L"slowest");
+    PrintRow(L"DeleteFileW loop", figures.bare, b);
+    PrintRow(L"loop reading and always clearing the attributes", figures.attr, b);
+    PrintRow(L"loop reading, clearing only read-only, hidden, system", figures.attrIfSet, b);
+    PrintRow(L"Uninstall.exe /s, its own process", figures.process, b);
+    PrintRow(L"Uninstall.exe /s, whole job until the folder is gone", figures.job, b);
+    PrintRow(L"  the same less the designed 2,000 ms wait", figures.job, b, kDesignedWaitMs);
+    PrintRow(L"NSIS uninstaller /S, whole job until the folder is gone", figures.peer, b);
   }
   DeleteTree(kFolder);
   RemoveDirectoryW(kRoot.c_str());
