@@ -1,4 +1,4 @@
-// Reference for the uninstall benchmark: reads each entry's attributes, clears
+// Reference for the uninstall benchmark: reads each entry's attributes, always clears
 // them, then deletes it with DeleteFileW or RemoveDirectoryW.
 // Usage: bench_ref_attr_delete.exe FOLDER
 #include "reference_list.h"

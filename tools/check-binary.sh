@@ -4,7 +4,7 @@
 # administrator rights, the common controls 6.0.0.0, DPI awareness and the
 # Windows versions from Vista to 10.
 # Usage: tools/check-binary.sh [path of Uninstall.exe]   (default: build/bin/Uninstall.exe)
-set -u
+set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 exe="${1:-$here/build/bin/Uninstall.exe}"
 objdump=x86_64-w64-mingw32-objdump
@@ -32,9 +32,13 @@ if [ ! -f "$exe" ]; then
 fi
 headers=$("$objdump" -p "$exe") || { echo "FAIL: $objdump cannot read $exe"; exit 1; }
 
-grep -q "file format pei-x86-64" <<<"$headers" && pass "x86-64 image" || fail "not an x86-64 image"
-grep -Eq "^Magic[[:space:]]+020b" <<<"$headers" && pass "PE32+" || fail "not PE32+"
-grep -Eq "^Subsystem[[:space:]]+0+2[[:space:]]" <<<"$headers" && pass "Windows GUI subsystem" || fail "not a GUI program"
+if grep -q "file format pei-x86-64" <<<"$headers"; then pass "x86-64 image"; else fail "not an x86-64 image"; fi
+if grep -Eq "^Magic[[:space:]]+020b" <<<"$headers"; then pass "PE32+"; else fail "not PE32+"; fi
+if grep -Eq "^Subsystem[[:space:]]+0+2[[:space:]]" <<<"$headers"; then
+  pass "Windows GUI subsystem"
+else
+  fail "not a GUI program"
+fi
 
 dlls=$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers" | tr -d '\r')
 [ -n "$dlls" ] || fail "no imported libraries found"
@@ -45,7 +49,8 @@ while read -r dll; do
 done <<<"$dlls"
 
 # The manifest: resource 1 of type 24, decompiled by windres into quoted lines.
-rc=$("$windres" -i "$exe" -J coff -O rc 2>/dev/null)
+# A program without resources makes windres fail; the missing manifest says so below.
+rc=$("$windres" -i "$exe" -J coff -O rc 2>/dev/null) || true
 manifest=$(awk '
   /^1 24 / { inside = 1; next }
   inside && /^END/ { exit }
@@ -59,11 +64,16 @@ if [ -z "$manifest" ]; then
   fail "no manifest resource (type 24, id 1)"
 else
   pass "manifest resource present"
-  check() { grep -Eq "$2" <<<"$manifest" && pass "$1" || fail "manifest lacks $1"; }
+  check() {
+    if grep -Eq "$2" <<<"$manifest"; then pass "$1"; else fail "manifest lacks $1"; fi
+  }
   check "requireAdministrator" '<requestedExecutionLevel[^>]*level="requireAdministrator"'
-  controls=$(grep -Eo '<assemblyIdentity[^>]*Microsoft\.Windows\.Common-Controls[^>]*>' <<<"$manifest")
-  grep -q 'version="6.0.0.0"' <<<"$controls" && grep -q 'publicKeyToken="6595b64144ccf1df"' <<<"$controls" \
-    && pass "Common-Controls 6.0.0.0" || fail "manifest lacks Common-Controls 6.0.0.0"
+  controls=$(grep -Eo '<assemblyIdentity[^>]*Microsoft\.Windows\.Common-Controls[^>]*>' <<<"$manifest") || true
+  if grep -q 'version="6.0.0.0"' <<<"$controls" && grep -q 'publicKeyToken="6595b64144ccf1df"' <<<"$controls"; then
+    pass "Common-Controls 6.0.0.0"
+  else
+    fail "manifest lacks Common-Controls 6.0.0.0"
+  fi
   check "dpiAware" '<dpiAware[^>]*>[[:space:]]*true[[:space:]]*</dpiAware>'
   for id in "${supported_os[@]}"; do
     pattern=${id//\{/\\\{}

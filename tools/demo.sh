@@ -8,7 +8,7 @@
 #
 # Each demonstration is one step function, listed in STEPS at the bottom; a new
 # capability adds a function and its name there.
-set -eu
+set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$here/build}"
@@ -94,10 +94,18 @@ stage_installation() {
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
   printf 'Bramix.exe\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
     >"$stage/Uninstall.lst"
-  ls -1R "$stage" | sed 's/^/  /'
+  show_listing '  ' -R "$stage"
 }
 
 # --- helpers for the steps ---------------------------------------------------
+
+# Prints `ls -1` of the given arguments, each line after the indent $1.
+show_listing() {
+  local indent=$1
+  shift
+  # shellcheck disable=SC2012 # shown to the reader as ls shows it, never parsed
+  ls -1 "$@" | sed "s/^/$indent/"
+}
 
 screen_has_content() {
   local deviation
@@ -176,7 +184,7 @@ step_question() {
   wineserver -k
   wait "$program_pid" || true
   echo "  closed by the demo without an answer; the installation is untouched:"
-  ls -1 "$stage" | sed 's/^/    /'
+  show_listing '    ' "$stage"
 }
 
 step_silent_uninstall() {
@@ -185,7 +193,7 @@ step_silent_uninstall() {
   run_program /s
   wineserver -w  # the self-removal script runs after the program has ended
   if [ -e "$stage" ]; then
-    echo "  left in the installation folder:"; ls -1R "$stage" | sed 's/^/    /'
+    echo "  left in the installation folder:"; show_listing '    ' -R "$stage"
   else
     echo "  the installation folder is gone"
   fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite under Wine.
 # Usage: tools/test.sh [build folder]   (default: build)
-set -eu
+set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$here/build}"
 "$here/tools/install-deps.sh"

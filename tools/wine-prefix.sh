@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Creates the private Wine prefix once (about five seconds); later calls do nothing.
 # Usage: wine-prefix.sh PREFIX
-set -eu
+set -euo pipefail
 export WINEPREFIX="$1"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -79,6 +79,15 @@ bool ClearPathAttributes(const std::wstring& name) {
   return CallWithLongPathRetry(name, [](const wchar_t* path) { return SetFileAttributesW(path, 0) != FALSE; });
 }
 
+bool ClearPathAttributesIfProtected(const std::wstring& name, DWORD attributes) {
+  // A write costs about half as much as a deletion, and most entries carry none of
+  // these attributes; the others (archive and the like) never stand in the way of
+  // a deletion, so leaving them changes nothing that follows.
+  constexpr DWORD kProtective = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if ((attributes & kProtective) == 0) return true;
+  return ClearPathAttributes(name);
+}
+
 bool RemoveFile(const std::wstring& name) {
   return CallWithLongPathRetry(name, [](const wchar_t* path) { return DeleteFileW(path) != FALSE; });
 }

@@ -20,6 +20,10 @@ bool IsFolderAttr(DWORD attributes);
 bool IsLinkAttr(DWORD attributes);
 // Removes every attribute (read-only, hidden, system...).
 bool ClearPathAttributes(const std::wstring& name);
+// Removes every attribute, as ClearPathAttributes does, but only when `attributes`
+// (as read just before) include read-only, hidden or system; an unknown value
+// (INVALID_FILE_ATTRIBUTES) clears too. Returns true without a call otherwise.
+bool ClearPathAttributesIfProtected(const std::wstring& name, DWORD attributes);
 bool RemoveFile(const std::wstring& name);
 // Removes an empty folder.
 bool RemoveFolder(const std::wstring& name);

@@ -76,7 +76,7 @@ EntryResult RemoveEntry(const std::wstring& path, const std::wstring& uninstalle
   // A link named by the list goes as a link, never with what it points to.
   if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkAttr(attributes))
     return RemoveLink(path) ? EntryResult::kRemoved : EntryResult::kFinished;
-  ClearPathAttributes(path);
+  ClearPathAttributesIfProtected(path, attributes);
   if (IsFolderAttr(attributes))
     return RemoveFolder(path) ? EntryResult::kRemoved : EntryResult::kTryAgain;
   if (RemoveFile(path)) return EntryResult::kRemoved;
