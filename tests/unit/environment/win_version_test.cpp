@@ -5,72 +5,32 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "environment/unique_handle.h"
+#include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
 
 namespace {
 
 constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 
-// One value of the prefix's version key as it was: its type and bytes, or nothing.
-struct SavedValue {
-  std::wstring name;
-  std::optional<std::pair<DWORD, std::vector<BYTE>>> data;
-};
-
-// The Windows version the prefix reports to programs started from now on: the
-// version key of the real HKEY_LOCAL_MACHINE says major.minor and the build. Every
-// value changed is put back (or deleted, when it was absent) when the object goes.
+// The Windows version the prefix reports to programs started from now on, as its
+// version key says it; the key's values come back when the object goes.
 class ScopedPrefixVersion {
  public:
-  ScopedPrefixVersion(DWORD major, DWORD minor, const std::wstring& build) {
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVersionKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                    key_.put(), nullptr);
-    const std::wstring version = std::to_wstring(major) + L"." + std::to_wstring(minor);
-    SetString(L"CurrentVersion", version);
-    SetNumber(L"CurrentMajorVersionNumber", major);
-    SetNumber(L"CurrentMinorVersionNumber", minor);
-    SetString(L"CurrentBuild", build);
-    SetString(L"CurrentBuildNumber", build);
+  ScopedPrefixVersion(DWORD major, DWORD minor, const wchar_t* build) {
+    version_.SetText(std::to_wstring(major) + L"." + std::to_wstring(minor));
+    major_.SetNumber(major);
+    minor_.SetNumber(minor);
+    build_.SetText(build);
+    buildNumber_.SetText(build);
   }
-  ~ScopedPrefixVersion() {
-    for (const SavedValue& value : saved_) {
-      if (value.data)
-        RegSetValueExW(key_.get(), value.name.c_str(), 0, value.data->first, value.data->second.data(),
-                       static_cast<DWORD>(value.data->second.size()));
-      else
-        RegDeleteValueW(key_.get(), value.name.c_str());
-    }
-  }
-  ScopedPrefixVersion(const ScopedPrefixVersion&) = delete;
-  ScopedPrefixVersion& operator=(const ScopedPrefixVersion&) = delete;
 
  private:
-  void Save(const wchar_t* name) {
-    SavedValue value{name, std::nullopt};
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExW(key_.get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-      std::vector<BYTE> bytes(size);
-      if (RegQueryValueExW(key_.get(), name, nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS)
-        value.data = std::pair{type, bytes};
-    }
-    saved_.push_back(std::move(value));
-  }
-  void SetString(const wchar_t* name, const std::wstring& text) {
-    Save(name);
-    RegSetValueExW(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  }
-  void SetNumber(const wchar_t* name, DWORD number) {
-    Save(name);
-    RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
-  }
-
-  UniqueHkey key_;
-  std::vector<SavedValue> saved_;
+  const ScopedRegistryValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
+  const ScopedRegistryValue major_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMajorVersionNumber"};
+  const ScopedRegistryValue minor_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMinorVersionNumber"};
+  const ScopedRegistryValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuild"};
+  const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
 };
 
 // The exit code of the probe program asked `question` in a new process.

@@ -209,8 +209,3 @@ TEST_F(RegistrySandbox, IsOwnedByProductOnlyForTheProductsTwoProgramIdentifiers)
     EXPECT_EQ(row.expected, IsOwnedByProduct(row.extension));
   }
 }
-
-TEST_F(RegistrySandbox, IsOwnedByProductIsFalseForANumberAsTheDefaultValue) {
-  PutNumber(HKEY_CLASSES_ROOT, L".zpk", L"", 0x00420042);
-  EXPECT_FALSE(IsOwnedByProduct(L".zpk"));
-}

@@ -14,6 +14,7 @@
 #include "environment/com_owners.h"
 #include "settings/text_reader.h"
 #include "support/import_patch.h"
+#include "support/scoped_registry_value.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
 
@@ -22,35 +23,7 @@ namespace {
 constexpr wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr wchar_t kDescription[] = L"Processa archivi in formato ZPK, ZIP ed altri tipi";
 constexpr wchar_t kThemeIcon[] = L"C:\\themes\\bramix.ico";
-
 constexpr wchar_t kFolderCacheKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-// One registry value as it was when the object was made; it comes back (or goes,
-// when it was absent) when the object goes.
-class ScopedRegistryValue {
- public:
-  ScopedRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name) : root_(root), key_(key), name_(name) {
-    DWORD size = 0;
-    if (RegGetValueW(root_, key_, name_, RRF_RT_ANY | RRF_NOEXPAND, &type_, nullptr, &size) != ERROR_SUCCESS) return;
-    saved_.emplace(size, 0);
-    RegGetValueW(root_, key_, name_, RRF_RT_ANY | RRF_NOEXPAND, &type_, saved_->data(), &size);
-  }
-  ~ScopedRegistryValue() {
-    if (saved_)
-      RegSetKeyValueW(root_, key_, name_, type_, saved_->data(), static_cast<DWORD>(saved_->size()));
-    else
-      RegDeleteKeyValueW(root_, key_, name_);
-  }
-  ScopedRegistryValue(const ScopedRegistryValue&) = delete;
-  ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
-
- private:
-  HKEY root_;
-  const wchar_t* key_;
-  const wchar_t* name_;
-  DWORD type_ = REG_NONE;
-  std::optional<std::vector<BYTE>> saved_;
-};
 
 // A special folder pointed at a folder of the test while the object lives. The
 // shell keeps what it found in a second key, which comes back as well.
@@ -59,8 +32,7 @@ class ScopedShellFolder {
   ScopedShellFolder(HKEY root, const wchar_t* name, const std::wstring& folder)
       : folder_(root, kShellFoldersKey, name), cache_(root, kFolderCacheKey, name) {
     CreateDirectoryW(folder.c_str(), nullptr);
-    RegSetKeyValueW(root, kShellFoldersKey, name, REG_EXPAND_SZ, folder.c_str(),
-                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    folder_.SetText(folder, REG_EXPAND_SZ);
   }
 
  private:
@@ -149,11 +121,13 @@ std::set<std::wstring> Listing(const std::wstring& folder) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-IntegrationOptions WithShortcuts(bool desktop, bool startMenu, bool programs) {
+enum ShortcutChoice : unsigned { kDesktop = 1, kStartMenu = 2, kPrograms = 4, kNone = 0 };
+
+IntegrationOptions WithShortcuts(unsigned choices) {
   IntegrationOptions options;
-  options.Desktop = desktop;
-  options.StartMenu = startMenu;
-  options.Programs = programs;
+  options.Desktop = (choices & kDesktop) != 0;
+  options.StartMenu = (choices & kStartMenu) != 0;
+  options.Programs = (choices & kPrograms) != 0;
   return options;
 }
 
@@ -172,7 +146,7 @@ class ShortcutsTest : public TempFolderTest {
     // The builder Wine starts with a session reads every shortcut folder once.
     WaitForProcessesToEnd(kMenuBuilder, 10000);
     for (const auto& [root, name, folder] : kFolders) folders_.emplace_back(root, name, Path(folder));
-    RegSetKeyValueW(HKEY_CURRENT_USER, kWineOverridesKey, kMenuBuilder, REG_SZ, L"", sizeof(wchar_t));
+    menuBuilder_.SetText(L"");
   }
   void TearDown() override {
     folders_.clear();
@@ -211,7 +185,7 @@ class ShortcutsTest : public TempFolderTest {
 }  // namespace
 
 TEST_F(ShortcutsTest, DesktopShortcutGoesToEveryUsersDesktopWhenTheUserHasNone) {
-  UpdateShortcuts(WithShortcuts(true, false, false), kThemeIcon);
+  UpdateShortcuts(WithShortcuts(kDesktop), kThemeIcon);
   const Shortcut shortcut = ReadShortcut(CommonDesktop() + L"\\Bramix.lnk");
   ASSERT_TRUE(shortcut.Loaded);
   EXPECT_EQ(program_.Path(), shortcut.Target);
@@ -223,7 +197,7 @@ TEST_F(ShortcutsTest, DesktopShortcutGoesToEveryUsersDesktopWhenTheUserHasNone) 
 TEST_F(ShortcutsTest, UsersOwnDesktopShortcutIsUpdatedAndKeepsItsHotKey) {
   const WORD hotKey = MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_ALT);
   WriteUsersShortcut(UserDesktop() + L"\\Bramix.lnk", hotKey);
-  UpdateShortcuts(WithShortcuts(true, false, false), L"");
+  UpdateShortcuts(WithShortcuts(kDesktop), L"");
   const Shortcut shortcut = ReadShortcut(UserDesktop() + L"\\Bramix.lnk");
   EXPECT_EQ(program_.Path(), shortcut.Target);
   EXPECT_EQ(hotKey, shortcut.HotKey);
@@ -233,15 +207,15 @@ TEST_F(ShortcutsTest, UsersOwnDesktopShortcutIsUpdatedAndKeepsItsHotKey) {
 TEST_F(ShortcutsTest, DesktopOffDeletesTheUsersShortcutBeforeEveryUsersOne) {
   WriteUsersShortcut(UserDesktop() + L"\\Bramix.lnk", 0);
   WriteUsersShortcut(CommonDesktop() + L"\\Bramix.lnk", 0);
-  UpdateShortcuts(WithShortcuts(false, false, false), L"");
+  UpdateShortcuts(WithShortcuts(kNone), L"");
   EXPECT_FALSE(Exists(UserDesktop() + L"\\Bramix.lnk"));
   EXPECT_TRUE(Exists(CommonDesktop() + L"\\Bramix.lnk"));
-  UpdateShortcuts(WithShortcuts(false, false, false), L"");
+  UpdateShortcuts(WithShortcuts(kNone), L"");
   EXPECT_FALSE(Exists(CommonDesktop() + L"\\Bramix.lnk"));
 }
 
 TEST_F(ShortcutsTest, StartMenuShortcutGoesToEveryUsersStartMenuAndWorksInTheUsersDesktop) {
-  UpdateShortcuts(WithShortcuts(false, true, false), kThemeIcon);
+  UpdateShortcuts(WithShortcuts(kStartMenu), kThemeIcon);
   const Shortcut shortcut = ReadShortcut(CommonStartMenu() + L"\\Bramix.lnk");
   ASSERT_TRUE(shortcut.Loaded);
   EXPECT_EQ(program_.Path(), shortcut.Target);
@@ -254,7 +228,7 @@ TEST_F(ShortcutsTest, ProgramGroupsHoldExactlyTheItemsWhoseTargetsExist) {
     WriteBytes(group + L"\\Old.lnk", "stale");
     WriteBytes(group + L"\\Keep\\inner.txt", "kept");
   }
-  UpdateShortcuts(WithShortcuts(false, false, true), L"");
+  UpdateShortcuts(WithShortcuts(kPrograms), L"");
   const std::set<std::wstring> expected = {L"Bramix.lnk", L"Guida a Bramix.lnk",
                                            L"Novit\u00e0 dell'ultima versione.lnk", L"Keep/"};
   EXPECT_EQ(expected, Listing(UserGroup()));
@@ -263,7 +237,7 @@ TEST_F(ShortcutsTest, ProgramGroupsHoldExactlyTheItemsWhoseTargetsExist) {
 
 TEST_F(ShortcutsTest, GroupItemsPointAtTheirTargetsWithTheThemeIconOnTheProgramOnly) {
   const ScopedTargetFile manual(L"Zpk.txt");
-  UpdateShortcuts(WithShortcuts(false, false, true), kThemeIcon);
+  UpdateShortcuts(WithShortcuts(kPrograms), kThemeIcon);
   struct Row {
     const wchar_t* link;
     std::wstring target;
@@ -287,8 +261,8 @@ TEST_F(ShortcutsTest, GroupItemsPointAtTheirTargetsWithTheThemeIconOnTheProgramO
 }
 
 TEST_F(ShortcutsTest, AllOffAfterAllOnLeavesNoShortcutAndNoGroup) {
-  UpdateShortcuts(WithShortcuts(true, true, true), L"");
-  UpdateShortcuts(IntegrationOptions{}, L"");
+  UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
+  UpdateShortcuts(WithShortcuts(kNone), L"");
   for (const std::wstring& folder : {UserDesktop(), CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"),
                                      Path(L"CommonPrograms")}) {
     SCOPED_TRACE(testing::PrintToString(folder));
@@ -300,7 +274,7 @@ TEST_F(ShortcutsTest, NothingIsWrittenWhenTheSettingsFileForbidsIntegration) {
   StringList lines;
   SplitTextLines(L"Global\\Integration=0\n", lines);
   WritableSettingsStore().LoadLines(lines, L"");
-  UpdateShortcuts(WithShortcuts(true, true, true), L"");
+  UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
   for (const std::wstring& folder : {CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"),
                                      Path(L"CommonPrograms")}) {
     SCOPED_TRACE(testing::PrintToString(folder));
@@ -327,7 +301,7 @@ TEST_F(ShortcutsTest, NothingIsDeletedThroughAGroupFolderThatIsALink) {
   {
     const ScopedImportPatch patch("GetFileAttributesW", reinterpret_cast<void*>(GroupsAsLinks));
     ASSERT_TRUE(patch.Patched());
-    UpdateShortcuts(WithShortcuts(false, false, true), L"");
+    UpdateShortcuts(WithShortcuts(kPrograms), L"");
   }
   EXPECT_TRUE(Exists(CommonGroup() + L"\\Someone else's.lnk"));
 }
