@@ -7,6 +7,7 @@
 
 #include "environment/messages.h"
 #include "environment/run_state_writer.h"
+#include "environment/win_version_writer.h"
 #include "localization/language_table_writer.h"
 #include "settings/settings_store_writer.h"
 
@@ -56,4 +57,18 @@ class ScopedSettingsStore {
   ~ScopedSettingsStore() { WritableSettingsStore().Clear(); }
   ScopedSettingsStore(const ScopedSettingsStore&) = delete;
   ScopedSettingsStore& operator=(const ScopedSettingsStore&) = delete;
+};
+
+// The Windows 11 answer as given, as if IsWindows11 had worked it out already.
+class ScopedWindows11 {
+ public:
+  explicit ScopedWindows11(bool answer) : saved_(WritableWindows11Cache()) {
+    WritableWindows11Cache() = {answer, true};
+  }
+  ~ScopedWindows11() { WritableWindows11Cache() = saved_; }
+  ScopedWindows11(const ScopedWindows11&) = delete;
+  ScopedWindows11& operator=(const ScopedWindows11&) = delete;
+
+ private:
+  Windows11Cache saved_;
 };
