@@ -17,6 +17,7 @@
 #include "support/scoped_registry_value.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
+#include "support/wine_program.h"
 
 namespace {
 
