@@ -5,46 +5,29 @@
 #include <optional>
 #include <string>
 
+#include "support/file_bytes.h"
+#include "support/pending_renames.h"
 #include "support/wine_program.h"
 
 namespace {
 
-const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kPending[] = L"PendingFileRenameOperations";
 constexpr DWORD kTimeout = 60000;
 
 // Paths are used through the "\\?\" form, so that names ending with a space stay as they are.
-std::wstring Exact(const std::wstring& path) { return L"\\\\?\\" + path; }
-bool Exists(const std::wstring& path) { return GetFileAttributesW(Exact(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void WriteText(const std::wstring& path, const std::string& text) {
-  UniqueFile file(CreateFileW(Exact(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  if (file) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-// An installation folder (its parent must exist) holding the uninstaller and its list.
+// An installation folder holding the uninstaller and its list.
 void MakeInstallation(const std::wstring& folder) {
-  CreateDirectoryW(Exact(folder).c_str(), nullptr);
-  CopyFileW(BuiltUninstallExe().c_str(), Exact(folder + L"\\Uninstall.exe").c_str(), FALSE);
-  WriteText(folder + L"\\Uninstall.lst", "Uninstall.exe\r\nUninstall.lst\r\n");
+  WriteFileBytes(folder + L"\\Uninstall.lst", "Uninstall.exe\r\nUninstall.lst\r\n");
+  CopyFileW(BuiltUninstallExe().c_str(), Long(folder + L"\\Uninstall.exe").c_str(), FALSE);
 }
 
 // Runs the uninstaller silently and waits for it and for the script it leaves.
 void RunSilently(const std::wstring& folder) {
   ChildProcess program;
-  ASSERT_TRUE(program.Start(Exact(folder + L"\\Uninstall.exe"), L"/s"));
+  ASSERT_TRUE(program.Start(Long(folder + L"\\Uninstall.exe"), L"/s"));
   EXPECT_TRUE(program.Wait(kTimeout));
   EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
-}
-
-std::wstring PendingRenames() {  // empty when the value is missing
-  std::wstring value(32768, L'\0');
-  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size))
-    return L"";
-  value.resize(size / sizeof(wchar_t));
-  return value;
 }
 
 // Where the path stands among the files scheduled for deletion at restart; npos when it is not there.
@@ -58,7 +41,7 @@ class PlantedFile {
  public:
   PlantedFile(const std::wstring& path, bool batch) : path_(path) {
     SHCreateDirectoryExW(nullptr, Parent(path).c_str(), nullptr);
-    if (batch) WriteText(path, "echo started> \"" + std::string(path.begin(), path.end()) + ".started\"\r\n");
+    if (batch) WriteFileBytes(path, "echo started> \"" + std::string(path.begin(), path.end()) + ".started\"\r\n");
     else CopyFileW((TestBinFolder() + L"\\start_recorder.exe").c_str(), path.c_str(), FALSE);
   }
   ~PlantedFile() {
@@ -79,16 +62,16 @@ class PlantedFile {
 
 class RemovalScript : public testing::Test {
  protected:
-  void SetUp() override { DeleteTree(Exact(parent_)); ASSERT_TRUE(CreateDirectoryW(parent_.c_str(), nullptr)); }
+  void SetUp() override {
+    DeleteTree(Long(parent_));
+    ASSERT_TRUE(CreateDirectoryW(parent_.c_str(), nullptr));
+  }
   void TearDown() override {
     WaitForProcessesToEnd(L"cmd.exe", kTimeout);
-    DeleteTree(Exact(parent_));
-    if (pending_.empty()) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
-    else RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, REG_MULTI_SZ, pending_.data(),
-                         static_cast<DWORD>(pending_.size() * sizeof(wchar_t)));
+    DeleteTree(Long(parent_));
   }
   const std::wstring parent_ = L"C:\\Program Files\\BramixScript";
-  const std::wstring pending_ = PendingRenames();
+  const ScopedPendingRenames pending_;
 };
 
 struct SiblingRow {
@@ -109,10 +92,11 @@ TEST_F(RemovalScript, SiblingWithALookAlikeNameSurvives) {
   };
   for (const SiblingRow& row : rows) {
     SCOPED_TRACE(testing::Message() << "installation " << row.name << " beside " << row.sibling);
-    const std::wstring folder = parent_ + L"\\" + row.name, sibling = parent_ + L"\\" + row.sibling;
-    CreateDirectoryW(Exact(sibling).c_str(), nullptr);
+    const std::wstring folder = parent_ + L"\\" + row.name;
+    const std::wstring sibling = parent_ + L"\\" + row.sibling;
+    CreateDirectoryW(Long(sibling).c_str(), nullptr);
     if (row.siblingHasUninstaller)
-      CopyFileW(BuiltUninstallExe().c_str(), Exact(sibling + L"\\Uninstall.exe").c_str(), FALSE);
+      CopyFileW(BuiltUninstallExe().c_str(), Long(sibling + L"\\Uninstall.exe").c_str(), FALSE);
     MakeInstallation(folder);
     RunSilently(folder);
     EXPECT_TRUE(Exists(sibling));
@@ -120,14 +104,14 @@ TEST_F(RemovalScript, SiblingWithALookAlikeNameSurvives) {
       EXPECT_TRUE(Exists(sibling + L"\\Uninstall.exe"));
     }
     if (row.scheduled) {
-      const size_t uninstallerAt = ScheduledAt(folder + L"\\Uninstall.exe"), folderAt = ScheduledAt(folder);
+      const size_t folderAt = ScheduledAt(folder);
       EXPECT_NE(std::wstring::npos, folderAt);
-      EXPECT_LT(uninstallerAt, folderAt) << "the uninstaller first, then its folder";
+      EXPECT_LT(ScheduledAt(folder + L"\\Uninstall.exe"), folderAt) << "the uninstaller first, then its folder";
     } else {
       EXPECT_FALSE(Exists(folder));
     }
-    DeleteTree(Exact(sibling));
-    DeleteTree(Exact(folder));
+    DeleteTree(Long(sibling));
+    DeleteTree(Long(folder));
   }
 }
 
@@ -146,10 +130,11 @@ TEST_F(RemovalScript, TemporaryFolderPathStartsOnlyTheScript) {
   };
   for (const TempFolderRow& row : rows) {
     SCOPED_TRACE(testing::Message() << "user " << row.user);
-    const std::wstring user = std::wstring(L"C:\\users\\") + row.user, temp = user + L"\\Temp";
-    CreateDirectoryW(user.c_str(), nullptr);
-    CreateDirectoryW(temp.c_str(), nullptr);
-    ScopedEnvVar tempVar(L"TEMP", temp.c_str()), tmpVar(L"TMP", temp.c_str());
+    const std::wstring user = std::wstring(L"C:\\users\\") + row.user;
+    const std::wstring temp = user + L"\\Temp";
+    SHCreateDirectoryExW(nullptr, temp.c_str(), nullptr);
+    const ScopedEnvVar tempVar(L"TEMP", temp.c_str());
+    const ScopedEnvVar tmpVar(L"TMP", temp.c_str());
     std::optional<PlantedFile> planted;
     if (row.planted) planted.emplace(row.planted, true);
     const std::wstring folder = parent_ + L"\\Bramix";

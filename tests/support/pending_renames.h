@@ -5,11 +5,15 @@
 
 #include <string>
 
-inline std::wstring PendingRenames() {  // empty when the value is missing
+inline constexpr wchar_t kSessionManagerKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr wchar_t kPendingRenamesValue[] = L"PendingFileRenameOperations";
+
+// The value's strings, each ended by NUL; empty when the value is missing.
+inline std::wstring PendingRenames() {
   std::wstring value(32768, L'\0');
   DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
-                   L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size))
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue, RRF_RT_REG_MULTI_SZ, nullptr,
+                   value.data(), &size))
     return L"";
   value.resize(size / sizeof(wchar_t));
   return value;
@@ -26,11 +30,10 @@ class ScopedPendingRenames {
  public:
   ScopedPendingRenames() : saved_(PendingRenames()) {}
   ~ScopedPendingRenames() {
-    const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
     if (saved_.empty())
-      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations");
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue);
     else
-      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", REG_MULTI_SZ, saved_.data(),
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue, REG_MULTI_SZ, saved_.data(),
                       static_cast<DWORD>(saved_.size() * sizeof(wchar_t)));
   }
   ScopedPendingRenames(const ScopedPendingRenames&) = delete;

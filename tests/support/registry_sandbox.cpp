@@ -5,10 +5,11 @@
 
 namespace {
 
-const wchar_t* ScratchName(HKEY predefined) {
-  if (predefined == HKEY_CURRENT_USER) return L"HKCU";
-  if (predefined == HKEY_LOCAL_MACHINE) return L"HKLM";
-  return L"HKCR";
+// The scratch key standing in for a predefined key, under the real HKEY_CURRENT_USER.
+std::wstring ScratchPath(const std::wstring& root, HKEY predefined) {
+  if (predefined == HKEY_CURRENT_USER) return root + L"\\HKCU";
+  if (predefined == HKEY_LOCAL_MACHINE) return root + L"\\HKLM";
+  return root + L"\\HKCR";
 }
 
 }  // namespace
@@ -17,14 +18,14 @@ ScopedRegistrySandbox::ScopedRegistrySandbox() : root_(L"Software\\UninstallTest
   RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
   for (HKEY predefined : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT}) {
     UniqueHkey scratch;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ScratchPath(predefined).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        scratch.put(), nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ScratchPath(root_, predefined).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, scratch.put(), nullptr) != ERROR_SUCCESS)
       return;
   }
   // The current user's key goes last: the other scratch keys live under it.
   for (HKEY predefined : {HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
     UniqueHkey scratch;
-    RegOpenKeyExW(HKEY_CURRENT_USER, ScratchPath(predefined).c_str(), 0, KEY_ALL_ACCESS, scratch.put());
+    RegOpenKeyExW(HKEY_CURRENT_USER, ScratchPath(root_, predefined).c_str(), 0, KEY_ALL_ACCESS, scratch.put());
     if (RegOverridePredefKey(predefined, scratch.get()) != ERROR_SUCCESS) return;
   }
   ok_ = true;
@@ -34,10 +35,6 @@ ScopedRegistrySandbox::~ScopedRegistrySandbox() {
   for (HKEY predefined : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT})
     RegOverridePredefKey(predefined, nullptr);
   RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
-}
-
-std::wstring ScopedRegistrySandbox::ScratchPath(HKEY predefined) const {
-  return root_ + L"\\" + ScratchName(predefined);
 }
 
 void RegistrySandbox::SetUp() {

@@ -19,9 +19,6 @@ class ScopedRegistrySandbox {
   ScopedRegistrySandbox(const ScopedRegistrySandbox&) = delete;
   ScopedRegistrySandbox& operator=(const ScopedRegistrySandbox&) = delete;
   bool Ok() const { return ok_; }
-  // The scratch key standing in for a predefined key, as a path under the real
-  // HKEY_CURRENT_USER (for reading it from outside the redirection).
-  std::wstring ScratchPath(HKEY predefined) const;
 
  private:
   std::wstring root_;
@@ -33,7 +30,6 @@ class RegistrySandbox : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  std::wstring ScratchPath(HKEY predefined) const { return sandbox_->ScratchPath(predefined); }
 
  private:
   std::unique_ptr<ScopedRegistrySandbox> sandbox_;

@@ -17,9 +17,8 @@ std::wstring TestBinFolder() {
 
 std::wstring BuiltUninstallExe() { return TestBinFolder() + L"\\Uninstall.exe"; }
 
-bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir,
-                         bool rawCommandLine) {
-  std::wstring commandLine = rawCommandLine ? args : L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir) {
+  std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};

@@ -16,15 +16,14 @@ std::wstring BuiltUninstallExe();
 
 class ChildProcess {
  public:
-  // Starts `exe` with the command line "\"exe\" args" (or `commandLine` as given
-  // when `rawCommandLine` is set), in `currentDir` when not empty.
-  bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir = L"",
-             bool rawCommandLine = false);
+  // Starts `exe` with the command line "\"exe\" args", in `currentDir` when not empty.
+  bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir = L"");
   DWORD Pid() const { return pid_; }
   // True when the process ended within the time.
   bool Wait(DWORD milliseconds);
   // The exit code, or STILL_ACTIVE.
   DWORD ExitCode() const;
+  // Ends the process if it still runs; the destructor does the same.
   void Kill();
   ~ChildProcess();
 

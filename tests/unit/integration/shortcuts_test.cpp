@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <list>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,7 +45,7 @@ class ScopedShellFolder {
 class ScopedTargetFile {
  public:
   explicit ScopedTargetFile(const std::wstring& name) : path_(TestBinFolder() + L"\\" + name) {
-    UniqueFile file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    WriteFileBytes(path_, "");
   }
   ~ScopedTargetFile() { DeleteFileW(path_.c_str()); }
   ScopedTargetFile(const ScopedTargetFile&) = delete;
@@ -67,23 +66,19 @@ struct Shortcut {
   WORD HotKey = 0;
 };
 
-ComPtr<IShellLinkW> MakeShellLink() {
-  ComPtr<IShellLinkW> link;
+// A new shell link object and its file interface (null when either is missing).
+ComPtr<IPersistFile> MakeShellLink(ComPtr<IShellLinkW>& link) {
+  ComPtr<IPersistFile> file;
   CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                    reinterpret_cast<void**>(link.GetAddressOf()));
-  return link;
-}
-
-ComPtr<IPersistFile> FileOf(const ComPtr<IShellLinkW>& link) {
-  ComPtr<IPersistFile> file;
   if (link) link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf()));
   return file;
 }
 
 Shortcut ReadShortcut(const std::wstring& path) {
   Shortcut shortcut;
-  ComPtr<IShellLinkW> link = MakeShellLink();
-  ComPtr<IPersistFile> file = FileOf(link);
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file = MakeShellLink(link);
   if (!file || FAILED(file->Load(path.c_str(), STGM_READ))) return shortcut;
   shortcut.Loaded = true;
   wchar_t text[1024] = {};
@@ -98,8 +93,8 @@ Shortcut ReadShortcut(const std::wstring& path) {
 
 // A shortcut as the user may have made it: another target and a hot key.
 void WriteUsersShortcut(const std::wstring& path, WORD hotKey) {
-  ComPtr<IShellLinkW> link = MakeShellLink();
-  ComPtr<IPersistFile> file = FileOf(link);
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file = MakeShellLink(link);
   ASSERT_TRUE(file);
   link->SetPath(L"C:\\windows\\notepad.exe");
   link->SetHotkey(hotKey);
@@ -122,6 +117,13 @@ std::set<std::wstring> Listing(const std::wstring& folder) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+void ExpectEmpty(const std::vector<std::wstring>& folders) {
+  for (const std::wstring& folder : folders) {
+    SCOPED_TRACE(testing::PrintToString(folder));
+    EXPECT_TRUE(Listing(folder).empty());
+  }
+}
+
 enum ShortcutChoice : unsigned { kDesktop = 1, kStartMenu = 2, kPrograms = 4, kNone = 0 };
 
 IntegrationOptions WithShortcuts(unsigned choices) {
@@ -136,10 +138,8 @@ constexpr wchar_t kWineOverridesKey[] = L"Software\\Wine\\DllOverrides";
 constexpr wchar_t kMenuBuilder[] = L"winemenubuilder.exe";
 
 // Every special folder the shortcuts use points into the test's own folder, so that
-// nothing reaches the prefix's real folders (its desktop is the home folder of the
-// machine's user). Wine starts a menu builder for every shortcut saved in such a
-// folder, which reads the file while the test goes on and mirrors it outside the
-// prefix; it is switched off while a test runs.
+// nothing reaches the prefix's real folders. Wine's menu builder, which reads and
+// mirrors every shortcut saved in such a folder, is switched off while a test runs.
 class ShortcutsTest : public TempFolderTest {
  protected:
   void SetUp() override {
@@ -264,11 +264,7 @@ TEST_F(ShortcutsTest, GroupItemsPointAtTheirTargetsWithTheThemeIconOnTheProgramO
 TEST_F(ShortcutsTest, AllOffAfterAllOnLeavesNoShortcutAndNoGroup) {
   UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
   UpdateShortcuts(WithShortcuts(kNone), L"");
-  for (const std::wstring& folder : {UserDesktop(), CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"),
-                                     Path(L"CommonPrograms")}) {
-    SCOPED_TRACE(testing::PrintToString(folder));
-    EXPECT_TRUE(Listing(folder).empty());
-  }
+  ExpectEmpty({UserDesktop(), CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")});
 }
 
 TEST_F(ShortcutsTest, NothingIsWrittenWhenTheSettingsFileForbidsIntegration) {
@@ -276,11 +272,7 @@ TEST_F(ShortcutsTest, NothingIsWrittenWhenTheSettingsFileForbidsIntegration) {
   SplitTextLines(L"Global\\Integration=0\n", lines);
   WritableSettingsStore().LoadLines(lines, L"");
   UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
-  for (const std::wstring& folder : {CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"),
-                                     Path(L"CommonPrograms")}) {
-    SCOPED_TRACE(testing::PrintToString(folder));
-    EXPECT_TRUE(Listing(folder).empty());
-  }
+  ExpectEmpty({CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")});
 }
 
 namespace {
@@ -305,8 +297,4 @@ TEST_F(ShortcutsTest, NothingIsDeletedThroughAGroupFolderThatIsALink) {
     UpdateShortcuts(WithShortcuts(kPrograms), L"");
   }
   EXPECT_TRUE(Exists(CommonGroup() + L"\\Someone else's.lnk"));
-}
-
-TEST(CreateShortcut, FailsWhenTheLinkFolderIsMissing) {
-  EXPECT_FALSE(CreateShortcut(L"C:\\windows\\notepad.exe", L"C:\\no such folder\\x.lnk", L"", L"", L"", L""));
 }

@@ -1,11 +1,11 @@
+#include "uninstall/removal_script.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <vector>
 
 #include "support/temp_folder.h"
-#include "uninstall/removal_script.h"
-#include "uninstall/uninstall_run.h"
 
 namespace {
 
@@ -47,65 +47,43 @@ TEST(RemovalScriptText, SilentRunHasNoWarningLine) {
   EXPECT_EQ(ExpectedLines(kExe, kFolder, true), Lines(MakeRemovalScriptText(kExe, kFolder, true)));
 }
 
-TEST(RemovalScriptText, PercentSignsInPathsAreDoubled) {
-  const std::wstring folder = L"C:\\Bramix 100% %PATH%", doubled = L"C:\\Bramix 100%% %%PATH%%";
-  EXPECT_EQ(ExpectedLines(doubled + L"\\Uninstall.exe", doubled, true),
-            Lines(MakeRemovalScriptText(folder + L"\\Uninstall.exe", folder, true)));
-}
-
-enum class Form { kItself, kShortLeadingBack, kNone };
-
-struct FormRow {
-  const wchar_t* name;     // a folder holding Uninstall.exe
-  const wchar_t* sibling;  // a folder made beside it first, or null
-  bool uninstaller;        // the path asked for is the uninstaller's rather than the folder's
-  Form expected;
-};
+enum class Form { kItself, kShort, kNone };
 
 class ScriptPathForms : public TempFolderTest {};
 
 TEST_F(ScriptPathForms, EachNameGetsAFormThatNamesOnlyItOrNone) {
-  const FormRow rows[] = {
-      {L"Bramix 100% (x) & y", nullptr, true, Form::kItself},
-      {L"Bram\u00ecx", nullptr, true, Form::kItself},                // in the OEM code page
-      {L"Bram\u00f5x", nullptr, true, Form::kShortLeadingBack},      // in the ANSI code page only
-      {L"\uff22ramix", L"Bramix", true, Form::kShortLeadingBack},    // full-width letter, never its look-alike
-      {L"Bramix ", L"Bramix", true, Form::kShortLeadingBack},        // trailing space would be cut
-      {L"Bramix.", L"Bramix", false, Form::kShortLeadingBack},       // trailing dot would be cut
-      // The same hashed short name, both ways round: one of them is listed first.
-      {L"Bram \u03b3", L"Bram \u03b3 10917", false, Form::kNone},
-      {L"Bram \u03b3 10917", L"Bram \u03b3", false, Form::kNone},
+  const struct {
+    const wchar_t* name;     // a folder holding Uninstall.exe
+    const wchar_t* sibling;  // a folder made beside it first, or null
+    bool uninstaller;        // the path asked for is the uninstaller's rather than the folder's
+    Form expected;
+  } kRows[] = {
+      {L"Bram\u00ecx", nullptr, true, Form::kItself},           // in the OEM code page
+      {L"Bram\u00f5x", nullptr, true, Form::kShort},            // in the ANSI code page only
+      {L"\uff22ramix", L"Bramix", true, Form::kShort},          // full-width letter, never its look-alike
+      {L"Bramix ", L"Bramix", true, Form::kShort},              // trailing space would be cut
+      {L"Bramix.", L"Bramix", false, Form::kShort},             // trailing dot would be cut
+      {L"Bram \u03b3", L"Bram \u03b3 10917", false, Form::kNone},  // the same hashed short name
   };
   int folder = 0;
-  for (const FormRow& row : rows) {
+  for (const auto& row : kRows) {
     SCOPED_TRACE(testing::Message() << "folder " << row.name << (row.uninstaller ? " (its uninstaller)" : "")
                                     << ", sibling " << (row.sibling ? row.sibling : L"none"));
     const std::wstring parent = Path(std::to_wstring(++folder));
     if (row.sibling) WriteBytes(parent + L"\\" + row.sibling + L"\\keep.txt", "k");
-    const std::wstring folderPath = parent + L"\\" + row.name, exe = folderPath + L"\\Uninstall.exe";
+    const std::wstring folderPath = parent + L"\\" + row.name;
+    const std::wstring exe = folderPath + L"\\Uninstall.exe";
     WriteBytes(exe, "x");
     const std::wstring path = row.uninstaller ? exe : folderPath;
     std::wstring form = L"unchanged";
-    const bool found = ScriptPathForm(path, form);
-    EXPECT_EQ(row.expected != Form::kNone, found);
+    EXPECT_EQ(row.expected != Form::kNone, ScriptPathForm(path, form));
     if (row.expected == Form::kItself) {
       EXPECT_EQ(path, form);
-    } else if (row.expected == Form::kShortLeadingBack) {
+    } else if (row.expected == Form::kShort) {
       EXPECT_NE(path, form);
       EXPECT_EQ(0, _wcsicmp(path.c_str(), LongForm(form).c_str())) << form;
     } else {
       EXPECT_EQ(L"unchanged", form);
     }
   }
-}
-
-TEST(UninstallList, EntriesThatStayInsideTheFolder) {
-  for (const wchar_t* inside : {L"a.txt", L"sub\\..\\a.txt", L"sub/x/../../a", L".\\a", L"a\\.\\..", L"...txt"})
-    EXPECT_FALSE(EntryLeavesFolder(inside)) << inside;
-}
-
-TEST(UninstallList, EntriesThatClimbOutOfTheFolder) {
-  for (const wchar_t* outside : {L"..", L"..\\outside.txt", L"../x", L"sub\\..\\..\\x", L".\\..\\x",
-                                 L"a\\..\\b\\..\\..\\x", L"sub\\...\\..\\..\\x", L".. \\x"})
-    EXPECT_TRUE(EntryLeavesFolder(outside)) << outside;
 }

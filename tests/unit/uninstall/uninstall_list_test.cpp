@@ -1,23 +1,14 @@
+#include "uninstall/uninstall_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "uninstall/uninstall_list.h"
+#include "support/file_bytes.h"
 
 namespace {
-
 using Entries = std::vector<std::wstring>;
-
-std::string Utf16Bytes(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
 }  // namespace
 
 TEST(UninstallList, LinesInTheEncodingsInstallersWrite) {
@@ -29,21 +20,13 @@ TEST(UninstallList, LinesInTheEncodingsInstallersWrite) {
       {"ANSI, LF", "a.txt\ndocs\\b.txt\nc\n"},
       {"ANSI, lone CR", "a.txt\rdocs\\b.txt\rc\r"},
       {"UTF-8 mark", "\xEF\xBB\xBF" "a.txt\r\ndocs\\b.txt\r\nc\r\n"},
-      {"UTF-16 LE mark", "\xFF\xFE" + Utf16Bytes(L"a.txt\r\ndocs\\b.txt\r\nc\r\n")},
-      {"UTF-16 LE mark, lone CR", "\xFF\xFE" + Utf16Bytes(L"a.txt\rdocs\\b.txt\rc")},
+      {"UTF-16 LE mark", Utf16FileBytes(L"a.txt\r\ndocs\\b.txt\r\nc\r\n")},
+      {"UTF-16 LE mark, lone CR", Utf16FileBytes(L"a.txt\rdocs\\b.txt\rc")},
   };
   for (const auto& list : kLists) {
     SCOPED_TRACE(list.name);
     EXPECT_EQ((Entries{L"a.txt", L"docs\\b.txt", L"c"}), ReadListEntries(list.bytes));
   }
-}
-
-TEST(UninstallList, Utf8EntriesKeepTheirLetters) {
-  EXPECT_EQ((Entries{L"\u00e8\\\u03b1\u03b2\u03b3.txt"}), ReadListEntries("\xEF\xBB\xBF\xC3\xA8\\\xCE\xB1\xCE\xB2\xCE\xB3.txt"));
-}
-
-TEST(UninstallList, Utf16EntriesKeepTheirLetters) {
-  EXPECT_EQ((Entries{L"\u00e8\\\u03b1\u03b2\u03b3.txt"}), ReadListEntries("\xFF\xFE" + Utf16Bytes(L"\u00e8\\\u03b1\u03b2\u03b3.txt")));
 }
 
 TEST(UninstallList, TrailingBlanksGoLeadingOnesStay) {
@@ -59,7 +42,17 @@ TEST(UninstallList, AnsiLineHoldingANulIsDropped) {
 }
 
 TEST(UninstallList, Utf16LineHoldingANulIsDropped) {
-  EXPECT_EQ((Entries{L"kept.txt"}), ReadListEntries("\xFF\xFE" + Utf16Bytes(std::wstring(L"docs\0\\x.txt\nkept.txt", 20))));
+  EXPECT_EQ((Entries{L"kept.txt"}), ReadListEntries(Utf16FileBytes(std::wstring(L"docs\0\\x.txt\nkept.txt", 20))));
+}
+
+TEST(UninstallList, EntriesThatStayInsideTheFolder) {
+  for (const wchar_t* inside : {L"sub\\..\\a.txt", L"sub/x/../../a", L"a\\.\\..", L"...txt"})
+    EXPECT_FALSE(EntryLeavesFolder(inside)) << inside;
+}
+
+TEST(UninstallList, EntriesThatClimbOutOfTheFolder) {
+  for (const wchar_t* outside : {L"..", L"../x", L".\\..\\x", L"a\\..\\b\\..\\..\\x", L".. \\x"})
+    EXPECT_TRUE(EntryLeavesFolder(outside)) << outside;
 }
 
 TEST(UninstallList, ThreeDotsCountAsAStepUp) {

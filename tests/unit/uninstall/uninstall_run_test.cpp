@@ -5,16 +5,16 @@
 
 #include <string>
 
+#include "environment/paths.h"
 #include "environment/temp_folder.h"
 #include "environment/unique_handle.h"
 #include "files/file_system.h"
 #include "support/import_patch.h"
 #include "support/pending_renames.h"
 #include "support/registry_sandbox.h"
+#include "support/scoped_state.h"
 #include "support/temp_folder.h"
 #include "support/wine_program.h"
-#include "uninstall/removal_script.h"
-#include "support/scoped_state.h"
 
 namespace {
 
@@ -42,13 +42,11 @@ DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
   return copied;
 }
 
+// Puts the current folder back, which an uninstall run may change.
 class ScopedCurrentFolder {
  public:
-  ScopedCurrentFolder() {
-    saved_.resize(GetCurrentDirectoryW(0, nullptr));
-    saved_.resize(GetCurrentDirectoryW(static_cast<DWORD>(saved_.size()), saved_.data()));
-  }
-  ~ScopedCurrentFolder() { SetCurrentDirectoryW(saved_.c_str()); }
+  ScopedCurrentFolder() { GetCurrentFolder(saved_); }
+  ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
 
  private:
   std::wstring saved_;
