@@ -57,33 +57,11 @@ class RoamingSettingsFile : public SettingsFile {
 
 }  // namespace
 
-TEST_F(SettingsFile, ReadsComeFromTheFileBesideTheProgram) {
-  stage_.WriteFile(L"Bramix.ini", "[Bramix]\r\nHKCU\\Setup\\Kept=\"old\"\r\n");
-  EXPECT_EQ(L"1:old\r\n", Probe(L"get Setup Kept d"));
-}
-
-TEST_F(SettingsFile, AValueMissingFromTheFileReadsAsTheDefault) {
-  stage_.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Kept=\"old\"\r\n");
-  EXPECT_EQ(L"1:d\r\n", Probe(L"get Setup Missing d"));
-}
-
-TEST_F(SettingsFile, ChangesAreWrittenBackWhenTheProcessEnds) {
-  stage_.WriteFile(L"Bramix.ini", "[Bramix]\r\nHKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=1\r\n");
-  Probe(L"set Setup New \"new text\"  set Setup\\Links Desktop 0");
-  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"HKCU\\Setup\\Kept=\"old\"\r\nHKCU\\Setup\\Links\\Desktop=\"0\"\r\n"
-                                        L"HKCU\\Setup\\New=\"new text\"\r\n"),
-            ReadFileBytes(ini_));
-}
-
 TEST_F(SettingsFile, WithSaveSettingsOffChangesAreSeenButNotWritten) {
   const std::string unsaved = "; kept\nGlobal\\SaveSettings=0\nHKCU\\Setup\\A=1\n";
   stage_.WriteFile(L"Bramix.ini", unsaved);
   EXPECT_EQ(L"1:2\r\n", Probe(L"set Setup A 2  get Setup A 0"));
   EXPECT_EQ(unsaved, ReadFileBytes(ini_));
-}
-
-TEST_F(RoamingSettingsFile, ServesWhenNoneLiesBesideTheProgram) {
-  EXPECT_EQ(L"1:roaming\r\n", Probe(L"get Setup Where d"));
 }
 
 TEST_F(RoamingSettingsFile, IsWrittenBackInItsPlace) {
