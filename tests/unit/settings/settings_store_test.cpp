@@ -113,6 +113,13 @@ TEST(SettingsStore, GlobalSwitchesAreWrittenAsZeroOrOne) {
             store.FileBytes());
 }
 
+TEST(SettingsStore, ASetStringReplacesTheEntryQuoted) {
+  SettingsStore store;
+  LoadText(store, L"b=bin:12ab");
+  store.SetString(nullptr, L"", L"b", L"new");
+  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"b=\"new\"\r\n"), store.FileBytes());
+}
+
 TEST(SettingsStore, RemovingAValueDropsEveryEntryOfIt) {
   SettingsStore store;
   LoadText(store, L"d=9x\nd=2\ndd=1");
