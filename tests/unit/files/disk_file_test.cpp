@@ -80,19 +80,11 @@ TEST_F(DiskFileTest, AFileBeingWrittenOpensOnlyWhenSharedForWriting) {
   EXPECT_TRUE(DiskFile().Open(Path(L"kept"), true));
 }
 
-TEST_F(RefusedRead, AReadRefusedForItsSizeIsRetriedSmaller) {
-  EXPECT_EQ(32768, ReadRefused(ERROR_LOCK_VIOLATION));
-}
-
 TEST_F(RefusedRead, ReadingGoesOnToTheEndAfterARetriedRead) {
   ASSERT_EQ(32768, ReadRefused(ERROR_LOCK_VIOLATION));
   EXPECT_EQ(65536, file_.Read(buffer_, sizeof buffer_));
   EXPECT_EQ(100000 - 32768 - 65536, file_.Read(buffer_, sizeof buffer_));
   EXPECT_EQ(0, file_.Read(buffer_, sizeof buffer_));
-}
-
-TEST_F(RefusedRead, AReadFailingForAnotherReasonIsNotRetried) {
-  EXPECT_EQ(0, ReadRefused(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(RefusedRead, AfterAFailedReadEveryReadGivesNothing) {

@@ -25,14 +25,6 @@ TEST_F(FolderTree, LinkInsideIsNotFollowed) {
   EXPECT_FALSE(PathExists(Path(L"tree\\own.txt")));
 }
 
-TEST_F(FolderTree, LinkInsideToAnEmptyFolderLeavesThatFolder) {
-  ASSERT_TRUE(CreateDirectoryW(Path(L"empty_outside").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW(Path(L"tree").c_str(), nullptr));
-  ScopedUnixLink link(Path(L"empty_outside"), Path(L"tree\\link"));
-  if (!link.Made()) GTEST_SKIP() << "no folder links here";
-  RemoveFolderTree(Path(L"tree"));
-  EXPECT_TRUE(PathExists(Path(L"empty_outside")));
-}
 
 TEST_F(FolderTree, TopFolderThatIsALinkIsLeftWithItsTarget) {
   WriteBytes(Path(L"outside\\kept.txt"), "5");

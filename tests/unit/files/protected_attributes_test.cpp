@@ -15,60 +15,38 @@ BOOL WINAPI CountingSetFileAttributesW(LPCWSTR name, DWORD attributes) {
   return reinterpret_cast<decltype(&SetFileAttributesW)>(realSetFileAttributesW)(name, attributes);
 }
 
-class ProtectedAttributes : public TempFolderTest {};
+class ProtectedAttributes : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    WriteBytes(file_, "x");
+  }
+  const std::wstring file_ = Path(L"entry.dat");
+};
 
 }  // namespace
 
-TEST_F(ProtectedAttributes, EachIsClearedFromTheFile) {
-  struct Row {
-    const char* name;
-    DWORD set;
-    bool passUnknown;  // the caller could not read the attributes
-  };
-  const Row rows[] = {
-      {"read-only", FILE_ATTRIBUTE_READONLY, false},
-      {"hidden", FILE_ATTRIBUTE_HIDDEN, false},
-      {"system", FILE_ATTRIBUTE_SYSTEM, false},
-      {"read-only, hidden and system", kProtective, false},
-      {"read-only, passed as unknown", FILE_ATTRIBUTE_READONLY, true},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const std::wstring file = Path(L"entry.dat");
-    WriteBytes(file, "x");
-    ASSERT_TRUE(SetFileAttributesW(file.c_str(), row.set));
-    const DWORD before = GetPathAttributes(file);
-    ASSERT_EQ(row.set, before & kProtective) << "this file system keeps no such attribute";
-    EXPECT_TRUE(ClearPathAttributesIfProtected(file, row.passUnknown ? INVALID_FILE_ATTRIBUTES : before));
-    EXPECT_EQ(0u, GetPathAttributes(file) & kProtective);
-    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(file.c_str());
-  }
+TEST_F(ProtectedAttributes, ReadOnlyHiddenAndSystemAreCleared) {
+  ASSERT_TRUE(SetFileAttributesW(file_.c_str(), kProtective));
+  ASSERT_EQ(kProtective, GetPathAttributes(file_) & kProtective) << "this file system keeps no such attribute";
+  EXPECT_TRUE(ClearPathAttributesIfProtected(file_, kProtective));
+  EXPECT_EQ(0u, GetPathAttributes(file_) & kProtective);
 }
 
-TEST_F(ProtectedAttributes, NothingIsWrittenWhenNoneIsSet) {
-  struct Row {
-    const char* name;
-    DWORD attributes;
-  };
-  const Row rows[] = {
-      {"normal", FILE_ATTRIBUTE_NORMAL},
-      {"archive", FILE_ATTRIBUTE_ARCHIVE},
-      {"folder", FILE_ATTRIBUTE_DIRECTORY},
-      {"archive, temporary, not indexed", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
-                                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED},
-  };
-  const std::wstring file = Path(L"plain.dat");
-  WriteBytes(file, "x");
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    attributeWrites = 0;
-    {
-      ScopedImportPatch patch("SetFileAttributesW", reinterpret_cast<void*>(CountingSetFileAttributesW));
-      ASSERT_TRUE(patch.Patched());
-      realSetFileAttributesW = patch.Original();
-      EXPECT_TRUE(ClearPathAttributesIfProtected(file, row.attributes));
-    }
-    EXPECT_EQ(0, attributeWrites);
+TEST_F(ProtectedAttributes, ReadOnlyIsClearedWhenTheCallerCouldNotReadTheAttributes) {
+  ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(ClearPathAttributesIfProtected(file_, INVALID_FILE_ATTRIBUTES));
+  EXPECT_EQ(0u, GetPathAttributes(file_) & kProtective);
+}
+
+TEST_F(ProtectedAttributes, NothingIsWrittenWhenOnlyHarmlessOnesAreSet) {
+  const DWORD harmless = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  attributeWrites = 0;
+  {
+    ScopedImportPatch patch("SetFileAttributesW", reinterpret_cast<void*>(CountingSetFileAttributesW));
+    ASSERT_TRUE(patch.Patched());
+    realSetFileAttributesW = patch.Original();
+    EXPECT_TRUE(ClearPathAttributesIfProtected(file_, harmless));
   }
+  EXPECT_EQ(0, attributeWrites);
 }
