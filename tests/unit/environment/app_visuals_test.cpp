@@ -15,15 +15,6 @@ UniqueGdiObject MakeFont() {
 
 }  // namespace
 
-TEST(AppVisuals, DialogsReadTheHeldIconAndFont) {
-  HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
-  UniqueGdiObject font = MakeFont();
-  const HGDIOBJ made = font.get();
-  const AppVisuals visuals(icon, std::move(font));
-  EXPECT_EQ(icon, AppIcon());
-  EXPECT_EQ(made, BoldFont());
-}
-
 TEST(AppVisuals, FontIsDeletedAndNoLongerReadOnceTheHolderGoes) {
   UniqueGdiObject font = MakeFont();
   const HGDIOBJ made = font.get();

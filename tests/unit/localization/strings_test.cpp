@@ -1,4 +1,4 @@
-// Strings by id, from the language table or the program's resources, and the key table.
+// Strings by id, from the language table or the program's resources.
 #include "localization/strings.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <set>
 #include <string>
 
-#include "localization/key_table.h"
 #include "localization/language_file.h"
 #include "localization/language_table.h"
 #include "support/registry_sandbox.h"
@@ -28,16 +27,6 @@ class LocalizedStrings : public testing::Test {
 };
 
 }  // namespace
-
-TEST(KeyTable, EveryKeyRowIsFoundByItsPrefixAndId) {
-  for (const KeyRow& row : KeyTable()) {
-    if (row.Id != 0) {
-      EXPECT_EQ(&row, FindKeyRow(KeyPrefix(row.Name), row.Id)) << row.Name;
-    }
-  }
-}
-
-TEST(KeyTable, APrefixMustMatchWhole) { EXPECT_EQ(nullptr, FindKeyRow("$SETUPDL", IDS_BRAMIXHELP)); }
 
 TEST_F(LocalizedStrings, WithoutALanguageFileTheBuiltInTextIsUsed) {
   EXPECT_STREQ(L"Rimuovi Bramix", GetLocalizedString(IDS_UNINSTALLZPK));
@@ -78,12 +67,6 @@ TEST_F(LocalizedStrings, EightResultsInARowStayValid) {
   EXPECT_EQ(8u, std::set<const wchar_t*>(results, results + 8).size());
 }
 
-TEST_F(LocalizedStrings, TheNinthResultReusesTheFirstBuffer) {
-  const wchar_t* first = GetLocalizedString(IDS_UNINSTALLZPK);
-  for (int i = 0; i < 7; ++i) GetLocalizedString(IDS_BETA);
-  EXPECT_EQ(first, GetLocalizedString(IDS_WHATSNEW));
-}
-
 // The language folder named in the registry, as an environment variable pointing at
 // a temporary folder.
 class LanguageFolder : public testing::Test {
@@ -106,17 +89,4 @@ TEST_F(LanguageFolder, ThisBuildDoesNotRedirect) {
   std::wstring out;
   ResolveLanguagePath(L"C:\\x\\uninstall.lng", out);
   EXPECT_EQ(L"C:\\x\\uninstall.lng", out);
-}
-
-TEST_F(LanguageFolder, AFileInTheConfiguredFolderIsUsed) {
-  ASSERT_TRUE(WriteFileBytes(folder_.Path(L"uninstall.lng"), "x"));
-  std::wstring out;
-  RedirectToLanguageFolder(L"C:\\x\\uninstall.lng", out);
-  EXPECT_EQ(folder_.Path(L"uninstall.lng"), out);
-}
-
-TEST_F(LanguageFolder, WithoutTheFileThereThePathIsKept) {
-  std::wstring out;
-  RedirectToLanguageFolder(L"C:\\x\\missing.lng", out);
-  EXPECT_EQ(L"C:\\x\\missing.lng", out);
 }
