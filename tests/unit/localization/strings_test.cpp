@@ -90,3 +90,16 @@ TEST_F(LanguageFolder, ThisBuildDoesNotRedirect) {
   ResolveLanguagePath(L"C:\\x\\uninstall.lng", out);
   EXPECT_EQ(L"C:\\x\\uninstall.lng", out);
 }
+
+TEST_F(LanguageFolder, AFileInTheConfiguredFolderIsUsed) {
+  ASSERT_TRUE(WriteFileBytes(folder_.Path(L"uninstall.lng"), "x"));
+  std::wstring out;
+  RedirectToLanguageFolder(L"C:\\x\\uninstall.lng", out);
+  EXPECT_EQ(folder_.Path(L"uninstall.lng"), out);
+}
+
+TEST_F(LanguageFolder, WithoutTheFileThereThePathIsKept) {
+  std::wstring out;
+  RedirectToLanguageFolder(L"C:\\x\\missing.lng", out);
+  EXPECT_EQ(L"C:\\x\\missing.lng", out);
+}

@@ -146,12 +146,6 @@ TEST(ApplyInitData, LettersAreReadInAnyCase) {
   EXPECT_TRUE(options.MenuIcons);
 }
 
-TEST(ApplyInitData, AnyValueButOneIsOff) {
-  IntegrationOptions stored;
-  stored.StartMenu = true;
-  EXPECT_FALSE(Apply(L"M2", stored).StartMenu);
-}
-
 TEST(ApplyInitData, AnUnknownLetterIsSkippedWithItsValue) {
   const IntegrationOptions options = Apply(L"XDM1");
   EXPECT_FALSE(options.Desktop);
