@@ -38,15 +38,6 @@ constexpr size_t kScanReach = 256 * 8176 + 16;  // 256 blocks of 8192 bytes over
 
 }  // namespace
 
-TEST_F(LanguageFile, AnAnsiFileIsRead) {
-  EXPECT_EQ(L"Remove", TextOf(Read("header\r\n***messages**\r\nIDS_UNINSTALLZPK Remove\r\n"), "s:IDS_UNINSTALLZPK"));
-}
-
-TEST_F(LanguageFile, AUtf16FileIsRead) {
-  const std::string bytes = Utf16FileBytes(L"***messages**\r\nIDS_UNINSTALLZPK \x05D4\x05E1\x05E8\r\n");
-  EXPECT_EQ(L"\x05D4\x05E1\x05E8", TextOf(Read(bytes), "s:IDS_UNINSTALLZPK"));
-}
-
 TEST_F(LanguageFile, AFileWithoutAMarkerAddsNothing) {
   EXPECT_TRUE(Read("IDS_UNINSTALLZPK Remove\r\n***messages*\r\n").Empty());
 }

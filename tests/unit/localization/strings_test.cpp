@@ -28,16 +28,7 @@ class LocalizedStrings : public testing::Test {
 
 }  // namespace
 
-TEST_F(LocalizedStrings, WithoutALanguageFileTheBuiltInTextIsUsed) {
-  EXPECT_STREQ(L"Rimuovi Bramix", GetLocalizedString(IDS_UNINSTALLZPK));
-}
-
 TEST_F(LocalizedStrings, AnUnknownIdGivesAnEmptyText) { EXPECT_STREQ(L"", GetLocalizedString(5999)); }
-
-TEST_F(LocalizedStrings, TheLanguageFileTextWins) {
-  Load(L"IDS_CONTINUEUNINSTALL Start removing Bramix?\r\n");
-  EXPECT_STREQ(L"Start removing Bramix?", GetLocalizedString(IDS_CONTINUEUNINSTALL));
-}
 
 TEST_F(LocalizedStrings, AnEmptyTextInTheLanguageFileWins) {
   Load(L"IDS_BETA \r\n");
