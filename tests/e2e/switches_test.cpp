@@ -53,8 +53,6 @@ class WarningBox : public Switches {
 
 TEST_F(Switches, AnUnknownSwitchEndsAtOnceWithoutAWindow) { EXPECT_EQ(0u, RunWithoutWindow(L"/unknownswitch")); }
 
-TEST_F(Switches, WaitEndsWithoutAWindow) { EXPECT_EQ(0u, RunWithoutWindow(L"/wait")); }
-
 TEST_F(Switches, ThousandsOfArgumentsAndALongInitEndWithoutAWindow) {
   std::wstring many = L"/noexplorer \"/init" + std::wstring(20000, L'1') + L"\"";
   for (int i = 0; i < 1500; ++i) many += i % 3 ? L" -s" : L" \"an argument\" \"";
@@ -66,6 +64,11 @@ TEST_F(WarningBox, AsksTheUserToDeleteTheProgramByHand) {
   EXPECT_EQ(L"Rimuovi Bramix", WindowText(box_));
   EXPECT_EQ(L"Rimozione completa\nOccorre eliminare il file " + stage_.Exe() + L" manualmente",
             ControlText(box_, 0xFFFF));
+}
+
+TEST_F(WarningBox, ReadsLeftToRightWithoutALanguage) {
+  Run(L"/warning");
+  EXPECT_EQ(0, GetWindowLongW(box_, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
 }
 
 TEST_F(WarningBox, ComesAfterTheWaitOfTwoSeconds) {

@@ -6,7 +6,6 @@
 #include <set>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "integration/integration_options.h"
 #include "localization/key_table.h"
@@ -18,23 +17,6 @@ bool ProgramHasString(UINT id) {
   return LoadStringW(GetModuleHandleW(nullptr), id, text, 16) > 0;
 }
 
-BOOL CALLBACK AddStringBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
-  if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<UINT>*>(blocks)->push_back(LOWORD(name));
-  return TRUE;
-}
-
-// Every id of the program's string table (a block n holds the ids 16 (n - 1) to 16 n - 1).
-std::vector<UINT> ProgramStringIds() {
-  std::vector<UINT> blocks;
-  EnumResourceNamesW(GetModuleHandleW(nullptr), RT_STRING, AddStringBlock, reinterpret_cast<LONG_PTR>(&blocks));
-  std::vector<UINT> ids;
-  for (UINT block : blocks) {
-    for (UINT id = (block - 1) * 16; id < block * 16; ++id)
-      if (ProgramHasString(id)) ids.push_back(id);
-  }
-  return ids;
-}
-
 }  // namespace
 
 TEST(ResourceIds, EveryStringRowHasATextInTheProgramsStringTable) {
@@ -42,12 +24,6 @@ TEST(ResourceIds, EveryStringRowHasATextInTheProgramsStringTable) {
     if (KeyPrefix(row.Name) != "s") continue;
     EXPECT_TRUE(ProgramHasString(row.Id)) << row.Name;
   }
-}
-
-TEST(ResourceIds, EveryStringOfTheProgramHasAStringRow) {
-  const std::vector<UINT> ids = ProgramStringIds();
-  ASSERT_FALSE(ids.empty());
-  for (UINT id : ids) EXPECT_NE(nullptr, FindKeyRow("s", id)) << id;
 }
 
 TEST(ResourceIds, EveryArchiveFormatHasItsSettingsDialogRow) {
@@ -65,14 +41,5 @@ TEST(ResourceIds, NoKeyNameTwiceAndNoIdTwiceWithinAPrefix) {
     EXPECT_TRUE(names.insert(row.Name).second) << row.Name;
     if (row.Id == 0) continue;  // the size and caption rows of each dialog
     EXPECT_TRUE(ids.emplace(std::string(KeyPrefix(row.Name)), row.Id).second) << row.Name;
-  }
-}
-
-TEST(ResourceIds, NoArchiveFormatControlIdOrKeyNameTwice) {
-  std::set<unsigned> ids;
-  std::set<std::string> names;
-  for (const ArchiveFormat& format : ArchiveFormats) {
-    EXPECT_TRUE(ids.insert(format.ControlId).second) << format.KeyName;
-    EXPECT_TRUE(names.insert(format.KeyName).second) << format.KeyName;
   }
 }

@@ -1,4 +1,4 @@
-// Strings by id, from the language table or the program's resources, and the key table.
+// Strings by id, from the language table or the program's resources.
 #include "localization/strings.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <set>
 #include <string>
 
-#include "localization/key_table.h"
 #include "localization/language_file.h"
 #include "localization/language_table.h"
 #include "support/registry_sandbox.h"
@@ -29,26 +28,7 @@ class LocalizedStrings : public testing::Test {
 
 }  // namespace
 
-TEST(KeyTable, EveryKeyRowIsFoundByItsPrefixAndId) {
-  for (const KeyRow& row : KeyTable()) {
-    if (row.Id != 0) {
-      EXPECT_EQ(&row, FindKeyRow(KeyPrefix(row.Name), row.Id)) << row.Name;
-    }
-  }
-}
-
-TEST(KeyTable, APrefixMustMatchWhole) { EXPECT_EQ(nullptr, FindKeyRow("$SETUPDL", IDS_BRAMIXHELP)); }
-
-TEST_F(LocalizedStrings, WithoutALanguageFileTheBuiltInTextIsUsed) {
-  EXPECT_STREQ(L"Rimuovi Bramix", GetLocalizedString(IDS_UNINSTALLZPK));
-}
-
 TEST_F(LocalizedStrings, AnUnknownIdGivesAnEmptyText) { EXPECT_STREQ(L"", GetLocalizedString(5999)); }
-
-TEST_F(LocalizedStrings, TheLanguageFileTextWins) {
-  Load(L"IDS_CONTINUEUNINSTALL Start removing Bramix?\r\n");
-  EXPECT_STREQ(L"Start removing Bramix?", GetLocalizedString(IDS_CONTINUEUNINSTALL));
-}
 
 TEST_F(LocalizedStrings, AnEmptyTextInTheLanguageFileWins) {
   Load(L"IDS_BETA \r\n");
@@ -76,12 +56,6 @@ TEST_F(LocalizedStrings, EightResultsInARowStayValid) {
   }
   for (int i = 0; i < 8; ++i) EXPECT_EQ(copies[i], results[i]) << "id " << ids[i];
   EXPECT_EQ(8u, std::set<const wchar_t*>(results, results + 8).size());
-}
-
-TEST_F(LocalizedStrings, TheNinthResultReusesTheFirstBuffer) {
-  const wchar_t* first = GetLocalizedString(IDS_UNINSTALLZPK);
-  for (int i = 0; i < 7; ++i) GetLocalizedString(IDS_BETA);
-  EXPECT_EQ(first, GetLocalizedString(IDS_WHATSNEW));
 }
 
 // The language folder named in the registry, as an environment variable pointing at

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-#include <random>
 #include <string>
 
 #include "integration/integration_options.h"
@@ -73,15 +72,8 @@ TEST(GetNextArgument, ALoneQuoteAtTheEndIsAnEmptyArgument) {
   EXPECT_EQ(L"", argument);
 }
 
-TEST(GetNextArgument, TrailingBlanksAreNoArgument) {
-  std::wstring argument;
-  size_t position = 1;
-  EXPECT_FALSE(GetNextArgument(L"a \t ", position, argument));
-}
-
 TEST(ParseCommandLine, WithoutSwitchesTheRunUninstalls) {
   const ParseRow rows[] = {
-      {L"", L"", {.uninstall = true}},
       {L"", L"\"C:\\Program Files\\Bramix\\Uninstall.exe\" setup", {.uninstall = true}},
       {L"", L"x \"\"\" \"/extall", {.uninstall = true}},  // unbalanced: the last argument is no switch
   };
@@ -92,8 +84,6 @@ TEST(ParseCommandLine, SilentSwitchesAreAnSAndThenNoLetter) {
   const ParseRow rows[] = {
       {L"", L"x /S", {.uninstall = true, .silent = true}},
       {L"", L"x -s1", {.uninstall = true, .silent = true}},
-      {L"", L"x /s-", {.uninstall = true, .silent = true}},
-      {L"", L"x \"-s\"", {.uninstall = true, .silent = true}},
       {L"", L"x -silent", {}},
   };
   ExpectOutcomes(rows, std::size(rows));
@@ -102,7 +92,6 @@ TEST(ParseCommandLine, SilentSwitchesAreAnSAndThenNoLetter) {
 TEST(ParseCommandLine, SwitchesMatchTheirLeadingCharactersInAnyCase) {
   const ParseRow rows[] = {
       {L"", L"x /SETUP -Msi", {.setup = true, .msi = true}},
-      {L"", L"x /setupfoo -msiexec", {.setup = true, .msi = true}},
       {L"", L"x /set", {}},
       {L"", L"x /" + std::wstring(40000, L'e'), {}},
   };
@@ -118,40 +107,13 @@ TEST(ParseCommandLine, TheInitSwitchKeepsItsData) {
   ExpectOutcomes(rows, std::size(rows));
 }
 
-TEST(ParseCommandLine, ThousandsOfArgumentsAreCounted) {
-  std::wstring many = L"Uninstall.exe";
-  for (int i = 0; i < 5000; ++i) many += i % 2 ? L" -s" : L" \"quoted arg\"";
-  const ParseRow rows[] = {{many, many, {.uninstall = true, .silent = true}}};
-  ExpectOutcomes(rows, std::size(rows));
-}
-
 TEST(ParseCommandLine, TheSfxcmdTextCanOnlyMakeTheRunSilentOrExtractAll) {
   const ParseRow rows[] = {
       {L"\"C:\\Temp\\Bramix Setup.exe\" -s -setup -msi -initA1 -extall", L"x /noexplorer",
        {.silent = true, .extall = true}},
-      {L"-setup", L"x", {.uninstall = true}},
       {L"\"-s", L"x", {.uninstall = true, .silent = true}},
   };
   ExpectOutcomes(rows, std::size(rows));
-}
-
-TEST(ParseCommandLine, RandomTextNeverSetsWhatItMayNot) {
-  const unsigned seed = 77;
-  SCOPED_TRACE(testing::Message() << "seed " << seed);
-  std::mt19937 random(seed);
-  const std::wstring alphabet = L" \t\"-/sSetupmixnlaA01DC";  // no 'w': nothing waits or warns
-  for (int round = 0; round < 3000; ++round) {
-    std::wstring text;
-    for (size_t length = random() % 60; length > 0; --length) text += alphabet[random() % alphabet.size()];
-    SCOPED_TRACE(testing::PrintToString(text));
-    const Outcome asSfxcmd = Parse(text, L"");
-    EXPECT_TRUE(asSfxcmd.uninstall);
-    EXPECT_FALSE(asSfxcmd.setup);
-    EXPECT_FALSE(asSfxcmd.msi);
-    EXPECT_EQ(L"", asSfxcmd.init);
-    const Outcome asCommandLine = Parse(L"", text);
-    EXPECT_FALSE(asCommandLine.setup && asCommandLine.uninstall) << "setup and uninstall at once";
-  }
 }
 
 TEST(ApplyInitData, FormatDigitsSetTheFormatsInRowOrder) {
@@ -170,15 +132,6 @@ TEST(ApplyInitData, LettersSetTheirOptions) {
   EXPECT_FALSE(options.CascadedMenu);
 }
 
-TEST(ApplyInitData, OptionsNotNamedAreKept) {
-  IntegrationOptions stored;
-  stored.Programs = true;
-  stored.StartMenu = true;
-  const IntegrationOptions options = Apply(L"D1", stored);
-  EXPECT_TRUE(options.Programs);
-  EXPECT_TRUE(options.StartMenu);
-}
-
 TEST(ApplyInitData, ALetterWithoutAValueIsDropped) {
   IntegrationOptions stored;
   stored.ShellExt = true;
@@ -193,12 +146,6 @@ TEST(ApplyInitData, LettersAreReadInAnyCase) {
   EXPECT_TRUE(options.MenuIcons);
 }
 
-TEST(ApplyInitData, AnyValueButOneIsOff) {
-  IntegrationOptions stored;
-  stored.StartMenu = true;
-  EXPECT_FALSE(Apply(L"M2", stored).StartMenu);
-}
-
 TEST(ApplyInitData, AnUnknownLetterIsSkippedWithItsValue) {
   const IntegrationOptions options = Apply(L"XDM1");
   EXPECT_FALSE(options.Desktop);
@@ -209,17 +156,4 @@ TEST(ApplyInitData, AtMostTwentyFormatDigitsAreRead) {
   const IntegrationOptions options = Apply(L"A111111111111111111111D1");  // the 21st digit is read as a letter
   EXPECT_TRUE(options.Formats[19]);
   EXPECT_FALSE(options.Desktop);
-}
-
-TEST(ApplyInitData, RandomDataNeverTurnsOnTheLegacyMenu) {
-  const unsigned seed = 78;
-  SCOPED_TRACE(testing::Message() << "seed " << seed);
-  std::mt19937 random(seed);
-  const std::wstring alphabet = L"aAcCdDiIlLmMpPsSxX0123";
-  for (int round = 0; round < 3000; ++round) {
-    std::wstring data;
-    for (size_t length = random() % (kInitDataMax + 1); length > 0; --length)
-      data += alphabet[random() % alphabet.size()];
-    EXPECT_FALSE(Apply(data.c_str()).LegacyMenu) << testing::PrintToString(data);
-  }
 }
