@@ -5,19 +5,9 @@
 #include "environment/messages.h"
 #include "localization/language_file.h"
 #include "support/file_bytes.h"
-#include "support/import_patch.h"
+#include "support/message_box_recorder.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
-
-namespace {
-
-UINT shownFlags = 0;
-int WINAPI RecordFlags(HWND, LPCWSTR, LPCWSTR, UINT flags) {
-  shownFlags = flags;
-  return IDOK;
-}
-
-}  // namespace
 
 TEST(LanguageLoader, RightToLeftLanguageMakesMessageBoxesReadRightToLeft) {
   const ScopedLanguageTable texts;
@@ -28,8 +18,8 @@ TEST(LanguageLoader, RightToLeftLanguageMakesMessageBoxesReadRightToLeft) {
   ASSERT_TRUE(WriteFileBytes(folder.Path(L"rtl.lng"), "***messages**\r\n:DIRECTION RTL\r\nIDS_UNINSTALLZPK x\r\n"));
   LoadLanguage(folder.Path(L"rtl.lng").c_str());
   SetProcessDefaultLayout(layout);  // the loader mirrors the whole process
-  ScopedImportPatch recorder("MessageBoxW", reinterpret_cast<void*>(&RecordFlags));
+  const MessageBoxRecorder recorder;
   ASSERT_TRUE(recorder.Patched());
   ShowMessage(nullptr, L"text", L"caption", MB_OK);
-  EXPECT_EQ(static_cast<UINT>(MB_RTLREADING | MB_RIGHT), shownFlags);
+  EXPECT_EQ(static_cast<UINT>(MB_RTLREADING | MB_RIGHT), recorder.LastFlags());
 }
