@@ -60,6 +60,24 @@ std::map<std::wstring, std::wstring> ClassesRoot() {
   return state;
 }
 
+// The default value of a key of HKEY_CLASSES_ROOT, "<none>" when there is no text.
+std::wstring DefaultText(const std::wstring& key) {
+  wchar_t text[1024];
+  DWORD bytes = sizeof(text);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"", RRF_RT_REG_SZ, nullptr, text, &bytes) != 0) return L"<none>";
+  return text;
+}
+
+decltype(&RegCreateKeyExW) realCreateKey = nullptr;
+
+// Refuses the product's main ProgID as a write to HKEY_CLASSES_ROOT would be
+// refused to a user without rights; every other key is made as usual.
+LONG WINAPI DenyMainProgId(HKEY root, LPCWSTR subkey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM access,
+                           LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
+  if (lstrcmpiW(subkey, L"Bramix") == 0) return ERROR_ACCESS_DENIED;
+  return realCreateKey(root, subkey, reserved, keyClass, options, access, security, key, disposition);
+}
+
 IntegrationOptions AllFormats(bool on) {
   IntegrationOptions options;
   for (bool& format : options.Formats) format = on;
@@ -67,9 +85,11 @@ IntegrationOptions AllFormats(bool on) {
   return options;
 }
 
+class Associations : public RegistrySandbox {};
+
 }  // namespace
 
-TEST_F(RegistrySandbox, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
+TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
   const std::wstring longText(10000, L'x');
   struct Row {
     const char* name;
@@ -113,4 +133,38 @@ TEST_F(RegistrySandbox, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) 
   }
   DeleteFileW(GetModuleFolderFile(L"zpknew.dat").c_str());
   DeleteFileW(GetModuleFolderFile(L"zipnew.dat").c_str());
+}
+
+TEST_F(Associations, ReleasingAnExtensionOfAnotherProgramChangesNothing) {
+  Put(HKEY_CLASSES_ROOT, {L".ace", L"", L"Peer.ace"});
+  Put(HKEY_CURRENT_USER, {L"Software\\Bramix\\Setup\\.ace", L"Exist", DWORD{0}});
+  const auto before = ClassesRoot();
+  ReleaseExtension(L".ace");
+  EXPECT_EQ(before, ClassesRoot());
+}
+
+TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereNoneIsSet) {
+  const std::wstring program = GetModuleFolderFile(L"Bramix.exe");
+  Put(HKEY_CLASSES_ROOT, {L"Bramix\\DefaultIcon", L"", L"C:\\themes\\zpk.ico"});
+  Put(HKEY_CLASSES_ROOT, {L"Bramix.REV\\DefaultIcon", L"", L""});
+  ASSERT_TRUE(RegisterProgIds());
+  const std::pair<std::wstring, std::wstring> rows[] = {
+      {L"Bramix", L"C:\\themes\\zpk.ico"},
+      {L"Bramix.ZIP", program + L",0"},
+      {L"Bramix.REV", program + L",1"},
+  };
+  for (const auto& [progId, icon] : rows) {
+    SCOPED_TRACE(std::string(progId.begin(), progId.end()));
+    EXPECT_EQ(L"\"" + program + L"\" \"%1\"", DefaultText(progId + L"\\shell\\open\\command"));
+    EXPECT_EQ(icon, DefaultText(progId + L"\\DefaultIcon"));
+  }
+}
+
+TEST_F(Associations, RegisteringStopsWhenTheFirstWriteIsDenied) {
+  const auto before = ClassesRoot();
+  const ScopedImportPatch patch("RegCreateKeyExW", reinterpret_cast<void*>(DenyMainProgId));
+  ASSERT_TRUE(patch.Patched());
+  realCreateKey = reinterpret_cast<decltype(&RegCreateKeyExW)>(patch.Original());
+  EXPECT_FALSE(RegisterProgIds());
+  EXPECT_EQ(before, ClassesRoot());
 }

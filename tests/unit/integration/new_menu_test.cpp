@@ -28,9 +28,11 @@ std::wstring NewMenuEntry(const std::wstring& extension) {
   return L"";
 }
 
+class NewMenu : public RegistrySandbox {};
+
 }  // namespace
 
-TEST_F(RegistrySandbox, TheTemplateFileIsWrittenOnlyWhenMissingOrOfAnotherSize) {
+TEST_F(NewMenu, TheTemplateFileIsWrittenOnlyWhenMissingOrOfAnotherSize) {
   const std::string zpkImage("Zpk!\x1A\x07\x01\x00\xC1\xDF\x5F\x56\x03\x01\x04\x00\x1D\x77\x56\x51\x03\x05\x04\x00", 24);
   const std::string zipImage = std::string("PK\x05\x06") + std::string(18, '\0');
   struct Row {
@@ -57,7 +59,7 @@ TEST_F(RegistrySandbox, TheTemplateFileIsWrittenOnlyWhenMissingOrOfAnotherSize) 
   }
 }
 
-TEST_F(RegistrySandbox, TheNewMenuEntryFollowsTheShellExtensionAndTheUsersChoiceWhileTheProductKeepsTheExtension) {
+TEST_F(NewMenu, TheNewMenuEntryFollowsTheShellExtensionAndTheUsersChoiceWhileTheProductKeepsTheExtension) {
   struct Row {
     const char* name;
     const wchar_t* extension;
