@@ -12,7 +12,6 @@
 #include "environment/paths.h"
 #include "environment/unique_handle.h"
 #include "integration/options_storage.h"
-#include "support/import_patch.h"
 #include "support/registry_sandbox.h"
 
 namespace {
@@ -68,16 +67,6 @@ std::wstring DefaultText(const std::wstring& key) {
   return text;
 }
 
-decltype(&RegCreateKeyExW) realCreateKey = nullptr;
-
-// Refuses the product's main ProgID as a write to HKEY_CLASSES_ROOT would be
-// refused to a user without rights; every other key is made as usual.
-LONG WINAPI DenyMainProgId(HKEY root, LPCWSTR subkey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM access,
-                           LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
-  if (lstrcmpiW(subkey, L"Bramix") == 0) return ERROR_ACCESS_DENIED;
-  return realCreateKey(root, subkey, reserved, keyClass, options, access, security, key, disposition);
-}
-
 IntegrationOptions AllFormats(bool on) {
   IntegrationOptions options;
   for (bool& format : options.Formats) format = on;
@@ -101,7 +90,8 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
   const Row rows[] = {
       {"no extension key at all", L".zpk", {}, {}},
       {".7z named by another program", L".7z", {{L".7z", L"", L"Peer.7z"}}, {}},
-      {".zip with a ShellNew NullFile", L".zip", {{L".zip", L"", L"Peer.zip"}, {L".zip\\ShellNew", L"NullFile", L""}}, {}},
+      {".zip with a ShellNew NullFile", L".zip",
+       {{L".zip", L"", L"Peer.zip"}, {L".zip\\ShellNew", L"NullFile", L""}}, {}},
       {".zpk with a ShellNew FileName", L".zpk",
        {{L".zpk", L"", L"Peer.zpk"}, {L".zpk\\ShellNew", L"FileName", L"C:\\peer\\new.zpk"}}, {}},
       {".arj whose default value is a number", L".arj", {{L".arj", L"", DWORD{0}}}, {}, {{{L".arj", L"", L""}}}},
@@ -158,13 +148,4 @@ TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereN
     EXPECT_EQ(L"\"" + program + L"\" \"%1\"", DefaultText(progId + L"\\shell\\open\\command"));
     EXPECT_EQ(icon, DefaultText(progId + L"\\DefaultIcon"));
   }
-}
-
-TEST_F(Associations, RegisteringStopsWhenTheFirstWriteIsDenied) {
-  const auto before = ClassesRoot();
-  const ScopedImportPatch patch("RegCreateKeyExW", reinterpret_cast<void*>(DenyMainProgId));
-  ASSERT_TRUE(patch.Patched());
-  realCreateKey = reinterpret_cast<decltype(&RegCreateKeyExW)>(patch.Original());
-  EXPECT_FALSE(RegisterProgIds());
-  EXPECT_EQ(before, ClassesRoot());
 }

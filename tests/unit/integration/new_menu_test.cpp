@@ -14,18 +14,14 @@
 
 namespace {
 
-// The FileName of the extension's ShellNew subkey, "NullFile" for a NullFile value,
-// empty for neither.
-std::wstring NewMenuEntry(const std::wstring& extension) {
-  const std::wstring key = extension + L"\\ShellNew";
-  wchar_t text[MAX_PATH] = {};
+// The FileName of the extension's ShellNew subkey, "<none>" when there is none.
+std::wstring NewMenuFile(const std::wstring& extension) {
+  wchar_t text[MAX_PATH];
   DWORD bytes = sizeof(text);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"FileName", RRF_RT_REG_SZ, nullptr, text, &bytes) == 0)
-    return text;
-  bytes = sizeof(text);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"NullFile", RRF_RT_REG_SZ, nullptr, text, &bytes) == 0)
-    return L"NullFile";
-  return L"";
+  const std::wstring key = extension + L"\\ShellNew";
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"FileName", RRF_RT_REG_SZ, nullptr, text, &bytes) != 0)
+    return L"<none>";
+  return text;
 }
 
 class NewMenu : public RegistrySandbox {};
@@ -33,7 +29,10 @@ class NewMenu : public RegistrySandbox {};
 }  // namespace
 
 TEST_F(NewMenu, TheTemplateFileIsWrittenOnlyWhenMissingOrOfAnotherSize) {
-  const std::string zpkImage("Zpk!\x1A\x07\x01\x00\xC1\xDF\x5F\x56\x03\x01\x04\x00\x1D\x77\x56\x51\x03\x05\x04\x00", 24);
+  const std::string zpkImage("Zpk!\x1A\x07\x01\x00"
+                             "\xC1\xDF\x5F\x56\x03\x01\x04\x00"
+                             "\x1D\x77\x56\x51\x03\x05\x04\x00",
+                             24);
   const std::string zipImage = std::string("PK\x05\x06") + std::string(18, '\0');
   struct Row {
     const char* name;
@@ -79,8 +78,6 @@ TEST_F(NewMenu, TheNewMenuEntryFollowsTheShellExtensionAndTheUsersChoiceWhileThe
     const bool isOwn = row.extension == std::wstring(L".zpk");
     RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, (row.extension + std::wstring(L"\\ShellNew")).c_str(), L"NullFile", REG_SZ,
-                    L"", sizeof(wchar_t));
     AssociateExtension(row.extension, true, true, isOwn, !isOwn);
     const DWORD off = 0;
     if (row.switchedOff)
@@ -88,7 +85,7 @@ TEST_F(NewMenu, TheNewMenuEntryFollowsTheShellExtensionAndTheUsersChoiceWhileThe
                       sizeof(off));
     AssociateExtension(row.extension, true, row.shellExt, isOwn, !isOwn);
     const std::wstring templateFile = GetModuleFolderFile(isOwn ? L"zpknew.dat" : L"zipnew.dat");
-    EXPECT_EQ(row.expectTemplate ? templateFile : L"NullFile", NewMenuEntry(row.extension));
+    EXPECT_EQ(row.expectTemplate ? templateFile : L"<none>", NewMenuFile(row.extension));
     EXPECT_TRUE(IsOwnedByProduct(row.extension));
   }
   DeleteFileW(GetModuleFolderFile(L"zpknew.dat").c_str());
