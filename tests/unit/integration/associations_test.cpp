@@ -1,0 +1,151 @@
+#include "integration/associations.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "environment/paths.h"
+#include "environment/unique_handle.h"
+#include "integration/options_storage.h"
+#include "support/registry_sandbox.h"
+
+namespace {
+
+struct Value {
+  std::wstring key;
+  const wchar_t* name;
+  std::variant<std::wstring, DWORD> data;
+};
+
+void Put(HKEY root, const Value& value) {
+  if (const DWORD* number = std::get_if<DWORD>(&value.data)) {
+    RegSetKeyValueW(root, value.key.c_str(), value.name, REG_DWORD, number, sizeof(DWORD));
+    return;
+  }
+  const std::wstring& text = std::get<std::wstring>(value.data);
+  RegSetKeyValueW(root, value.key.c_str(), value.name, REG_SZ, text.c_str(),
+                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+// Every key below `path` ("key\") and every value ("key\:name" = type and bytes).
+void Collect(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& out) {
+  UniqueHkey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+  out[path + L"\\"] = L"";
+  std::vector<BYTE> data(0x20000);
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD chars = 256;
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(data.size());
+    if (RegEnumValueW(key.get(), i, name, &chars, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) break;
+    out[path + L"\\:" + name] = std::to_wstring(type) + L":" + std::wstring(data.begin(), data.begin() + bytes);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD chars = 256;
+    if (RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    Collect(root, path.empty() ? name : path + L"\\" + name, out);
+  }
+}
+
+std::map<std::wstring, std::wstring> ClassesRoot() {
+  std::map<std::wstring, std::wstring> state;
+  Collect(HKEY_CLASSES_ROOT, L"", state);
+  return state;
+}
+
+// The default value of a key of HKEY_CLASSES_ROOT, "<none>" when there is no text.
+std::wstring DefaultText(const std::wstring& key) {
+  wchar_t text[1024];
+  DWORD bytes = sizeof(text);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"", RRF_RT_REG_SZ, nullptr, text, &bytes) != 0) return L"<none>";
+  return text;
+}
+
+IntegrationOptions AllFormats(bool on) {
+  IntegrationOptions options;
+  for (bool& format : options.Formats) format = on;
+  options.ShellExt = on;
+  return options;
+}
+
+class Associations : public RegistrySandbox {};
+
+}  // namespace
+
+TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
+  const std::wstring longText(10000, L'x');
+  struct Row {
+    const char* name;
+    const wchar_t* extension;
+    std::vector<Value> before;  // the other programs' entries under HKEY_CLASSES_ROOT
+    std::vector<Value> damage;  // written over the previous-association records after the take-over
+    std::optional<std::vector<Value>> after;  // the classes root at the end, when not as before
+  };
+  const Row rows[] = {
+      {"no extension key at all", L".zpk", {}, {}},
+      {".7z named by another program", L".7z", {{L".7z", L"", L"Peer.7z"}}, {}},
+      {".zip with a ShellNew NullFile", L".zip",
+       {{L".zip", L"", L"Peer.zip"}, {L".zip\\ShellNew", L"NullFile", L""}}, {}},
+      {".zpk with a ShellNew FileName", L".zpk",
+       {{L".zpk", L"", L"Peer.zpk"}, {L".zpk\\ShellNew", L"FileName", L"C:\\peer\\new.zpk"}}, {}},
+      {".arj whose default value is a number", L".arj", {{L".arj", L"", DWORD{0}}}, {}, {{{L".arj", L"", L""}}}},
+      {".cab without a key, its record's Exist a text", L".cab", {},
+       {{L"Software\\Bramix\\Setup\\.cab", L"Exist", L"none"}}, {{{L".cab", L"", L""}}}},
+      {".gz, its record's Type a number", L".gz", {{L".gz", L"", L"Peer.gz"}},
+       {{L"Software\\Bramix\\Setup\\.gz", L"Type", DWORD{0}}}, {{{L".gz", L"", L""}}}},
+      {".lzh, its record's Type the product's ZIP ProgID", L".lzh", {{L".lzh", L"", L"Peer.lzh"}},
+       {{L"Software\\Bramix\\Setup\\.lzh", L"Type", L"bramix.zip"}}, {{{L".lzh", L"", L""}}}},
+      {".tar, its record's Type 10,000 characters", L".tar", {{L".tar", L"", L"Peer.tar"}},
+       {{L"Software\\Bramix\\Setup\\.tar", L"Type", longText}}, {{{L".tar", L"", longText}}}},
+      {".zip, its record's ShellNew 10,000 characters", L".zip", {{L".zip", L"", L"Peer.zip"}},
+       {{L"Software\\Bramix\\Setup\\.zip", L"ShellNew", longText}},
+       {{{L".zip", L"", L"Peer.zip"}, {L".zip\\ShellNew", L"FileName", longText}}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
+    for (const Value& value : row.after.value_or(row.before)) Put(HKEY_CLASSES_ROOT, value);
+    const auto expected = ClassesRoot();
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
+    for (const Value& value : row.before) Put(HKEY_CLASSES_ROOT, value);
+    AssociateFormats(AllFormats(true));
+    EXPECT_TRUE(IsOwnedByProduct(row.extension));
+    for (const Value& value : row.damage) Put(HKEY_CURRENT_USER, value);
+    AssociateFormats(AllFormats(false));
+    EXPECT_EQ(expected, ClassesRoot());
+  }
+  DeleteFileW(GetModuleFolderFile(L"zpknew.dat").c_str());
+  DeleteFileW(GetModuleFolderFile(L"zipnew.dat").c_str());
+}
+
+TEST_F(Associations, ReleasingAnExtensionOfAnotherProgramChangesNothing) {
+  Put(HKEY_CLASSES_ROOT, {L".ace", L"", L"Peer.ace"});
+  Put(HKEY_CURRENT_USER, {L"Software\\Bramix\\Setup\\.ace", L"Exist", DWORD{0}});
+  const auto before = ClassesRoot();
+  ReleaseExtension(L".ace");
+  EXPECT_EQ(before, ClassesRoot());
+}
+
+TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereNoneIsSet) {
+  const std::wstring program = GetModuleFolderFile(L"Bramix.exe");
+  Put(HKEY_CLASSES_ROOT, {L"Bramix\\DefaultIcon", L"", L"C:\\themes\\zpk.ico"});
+  Put(HKEY_CLASSES_ROOT, {L"Bramix.REV\\DefaultIcon", L"", L""});
+  ASSERT_TRUE(RegisterProgIds());
+  const std::pair<std::wstring, std::wstring> rows[] = {
+      {L"Bramix", L"C:\\themes\\zpk.ico"},
+      {L"Bramix.ZIP", program + L",0"},
+      {L"Bramix.REV", program + L",1"},
+  };
+  for (const auto& [progId, icon] : rows) {
+    SCOPED_TRACE(std::string(progId.begin(), progId.end()));
+    EXPECT_EQ(L"\"" + program + L"\" \"%1\"", DefaultText(progId + L"\\shell\\open\\command"));
+    EXPECT_EQ(icon, DefaultText(progId + L"\\DefaultIcon"));
+  }
+}
