@@ -1,6 +1,8 @@
 #include "integration/shell_extension.h"
 
+// shellapi.h needs the definitions of windows.h first.
 #include <windows.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 

@@ -14,8 +14,8 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) line += (i > 1 ? L" " : L"") + std::wstring(argv[i]);
   line += L"\n";
   const std::string bytes(line.begin(), line.end());
-  UniqueFile file(CreateFileW((GetModulePath() + L".args").c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0,
-                              nullptr));
+  UniqueFile file(
+      CreateFileW((GetModulePath() + L".args").c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
   DWORD written = 0;
   return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ? 0 : 1;
 }
