@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "settings/registry.h"
-#include "settings/text_reader.h"
 #include "support/file_bytes.h"
 #include "support/registry_sandbox.h"
 #include "support/scoped_state.h"
@@ -72,12 +72,6 @@ class StagedPackage {
   const std::wstring args_ = installer_.Path() + L".args";
 };
 
-IntegrationOptions ShellExt(bool on) {
-  IntegrationOptions options;
-  options.ShellExt = on;
-  return options;
-}
-
 class ShellExtensionTest : public RegistrySandbox {
  protected:
   // The 32-bit class lands in the real registry; it goes whatever the test did.
@@ -96,7 +90,7 @@ class ShellExtensionTest : public RegistrySandbox {
 }  // namespace
 
 TEST_F(ShellExtensionTest, EachClassPointsAtItsDllInItsOwnViewOnly) {
-  RegisterShellIntegration(false, ShellExt(true));
+  RegisterShellIntegration(false, {.ShellExt = true});
   struct Row {
     const char* dll;
     std::wstring clsid, path;
@@ -122,9 +116,7 @@ TEST_F(ShellExtensionTest, ClassicContextMenuHandlersFollowWindows11AndLegacyMen
                          Row{"Windows 11 with LegacyMenu", true, true, true}}) {
     SCOPED_TRACE(row.system);
     const ScopedWindows11 windows(row.windows11);
-    IntegrationOptions options = ShellExt(true);
-    options.LegacyMenu = row.legacyMenu;
-    RegisterShellIntegration(false, options);
+    RegisterShellIntegration(false, {.ShellExt = true, .LegacyMenu = row.legacyMenu});
     for (const auto& [name, clsid] :
          {std::pair{std::wstring(L"Bramix32"), kClsid32}, std::pair{std::wstring(L"Bramix"), kClsid64}}) {
       const std::wstring classic = ReadText(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers\\" + name, nullptr);
@@ -136,13 +128,13 @@ TEST_F(ShellExtensionTest, ClassicContextMenuHandlersFollowWindows11AndLegacyMen
 
 TEST_F(ShellExtensionTest, MissingDllLeavesOutOnlyTheKeysOfItsClass) {
   DeleteFileW(dll32_.Path().c_str());
-  RegisterShellIntegration(false, ShellExt(true));
+  RegisterShellIntegration(false, {.ShellExt = true});
   EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + kClsid32, nullptr, kView32));
   EXPECT_EQ(kClsid32, ReadText(HKEY_CLASSES_ROOT, L"Folder\\shellex\\DragDropHandlers\\Bramix32", nullptr));
 }
 
 TEST_F(ShellExtensionTest, CapabilitiesListEveryExtensionWhateverTheUserChose) {
-  RegisterShellIntegration(false, ShellExt(false));
+  RegisterShellIntegration(false, {});
   UniqueHkey key;
   RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Bramix\\Capabilities\\FileAssociations", 0, KEY_READ, key.put());
   DWORD values = 0;
@@ -153,10 +145,8 @@ TEST_F(ShellExtensionTest, CapabilitiesListEveryExtensionWhateverTheUserChose) {
 }
 
 TEST_F(ShellExtensionTest, RemovalAfterAllOnLeavesNoMachineWideValue) {
-  IntegrationOptions allOn = ShellExt(true);
-  allOn.LegacyMenu = true;
-  RegisterShellIntegration(false, allOn);
-  RegisterShellIntegration(true, ShellExt(false));
+  RegisterShellIntegration(false, {.ShellExt = true, .LegacyMenu = true});
+  RegisterShellIntegration(true, {});
   std::vector<std::wstring> left;
   CollectValues(HKEY_CLASSES_ROOT, L"HKCR", left);
   CollectValues(HKEY_LOCAL_MACHINE, L"HKLM", left);
@@ -188,27 +178,17 @@ TEST_F(ShellExtensionTest, PackageInstallerGetsTheTextOfEachActionWhichIsRecorde
 }
 
 TEST_F(ShellExtensionTest, OnlyRemovalWaitsForThePackageInstaller) {
-  for (const bool install : {true, false}) {
-    SCOPED_TRACE(install ? "install" : "remove");
-    const StagedPackage package;
-    RunContextMenuPackage(install, false);
-    EXPECT_EQ(install, package.Args() == "<missing>");
-  }
-}
-
-TEST_F(ShellExtensionTest, SwitchingTheExtensionOffOnWindows11RemovesThePackageOnce) {
   const ScopedWindows11 windows11(true);
-  const StagedPackage package;
-  RegisterShellIntegration(true, ShellExt(false));
-  EXPECT_EQ("-Uninstall\n", package.Args());
-}
-
-TEST_F(ShellExtensionTest, PackageInstallerNeverStartsWhenTheSettingsFileForbidsIntegration) {
-  StringList lines;
-  SplitTextLines(L"Global\\Integration=0\n", lines);
-  WritableSettingsStore().LoadLines(lines, L"");
-  const StagedPackage package;
-  RunContextMenuPackage(true, false);
-  WaitForProcessesToEnd(L"ZpkExtInstaller.exe", 20000);
-  EXPECT_EQ("<missing>", package.Args());
+  struct Row {
+    const char* action;
+    std::function<void()> run;
+    std::string argsOnReturn;
+  };
+  for (const Row& row : {Row{"install", [] { RunContextMenuPackage(true, false); }, "<missing>"},
+                         Row{"extension off", [] { RegisterShellIntegration(true, {}); }, "-Uninstall\n"}}) {
+    SCOPED_TRACE(row.action);
+    const StagedPackage package;
+    row.run();
+    EXPECT_EQ(row.argsOnReturn, package.Args());
+  }
 }
