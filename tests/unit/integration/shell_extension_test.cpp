@@ -74,10 +74,12 @@ class StagedPackage {
 
 class ShellExtensionTest : public RegistrySandbox {
  protected:
-  // The 32-bit class lands in the real registry; it goes whatever the test did.
+  // What goes to the 32-bit view lands in the real registry; it goes whatever the test did.
   void TearDown() override {
-    RegDeleteKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + kClsid32 + L"\\InProcServer32").c_str(), KEY_WOW64_32KEY, 0);
-    RegDeleteKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + kClsid32).c_str(), KEY_WOW64_32KEY, 0);
+    for (const std::wstring& clsid : {kClsid32, kClsid64}) {
+      RegDeleteKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid + L"\\InProcServer32").c_str(), KEY_WOW64_32KEY, 0);
+      RegDeleteKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str(), KEY_WOW64_32KEY, 0);
+    }
     RegistrySandbox::TearDown();
   }
 
