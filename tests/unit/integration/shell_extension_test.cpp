@@ -1,0 +1,196 @@
+#include "integration/shell_extension.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/registry.h"
+#include "support/file_bytes.h"
+#include "support/registry_sandbox.h"
+#include "support/scoped_state.h"
+#include "support/wine_program.h"
+
+namespace {
+
+const std::wstring kClsid32 = L"{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}";
+const std::wstring kClsid64 = L"{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}";
+constexpr DWORD kView32 = RRF_SUBKEY_WOW6432KEY;
+
+// A value's text, or "<missing>". Wine hands a call with a view flag to the real
+// predefined key, past the sandbox: the 32-bit view is read from the real registry.
+std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name, DWORD view = 0) {
+  wchar_t text[MAX_PATH];
+  DWORD size = sizeof(text);
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | view, nullptr, text, &size) != 0) return L"<missing>";
+  return text;
+}
+
+// Every value under an open key, as "key\name".
+void CollectValues(HKEY key, const std::wstring& path, std::vector<std::wstring>& values) {
+  wchar_t name[256];
+  for (DWORD i = 0, chars = 256; RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) == 0;
+       ++i, chars = 256)
+    values.push_back(path + L"\\" + name);
+  for (DWORD i = 0, chars = 256; RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) == 0;
+       ++i, chars = 256) {
+    UniqueHkey child;
+    if (RegOpenKeyExW(key, name, 0, KEY_READ, child.put()) == 0)
+      CollectValues(child.get(), path + L"\\" + name, values);
+  }
+}
+
+// A file in the program's folder (the test's): empty, or a copy of another one.
+class ScopedProgramFile {
+ public:
+  explicit ScopedProgramFile(const wchar_t* name, const wchar_t* copyOf = nullptr)
+      : path_(TestBinFolder() + L"\\" + name) {
+    if (!copyOf) WriteFileBytes(path_, "");
+    if (copyOf) CopyFileW((TestBinFolder() + L"\\" + copyOf).c_str(), path_.c_str(), FALSE);
+  }
+  ~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// The package and a stand-in installer that records its arguments (after 1.5 s).
+class StagedPackage {
+ public:
+  ~StagedPackage() {
+    WaitForProcessesToEnd(L"ZpkExtInstaller.exe", 20000);
+    DeleteFileW(args_.c_str());
+  }
+  std::string Args() const { return ReadFileBytes(args_); }
+
+ private:
+  const ScopedProgramFile package_{L"ZpkExtPackage.msix"};
+  const ScopedProgramFile installer_{L"ZpkExtInstaller.exe", L"args_recorder.exe"};
+  const std::wstring args_ = installer_.Path() + L".args";
+};
+
+class ShellExtensionTest : public RegistrySandbox {
+ protected:
+  // What goes to the 32-bit view lands in the real registry; it goes whatever the test did.
+  void TearDown() override {
+    for (const std::wstring& clsid : {kClsid32, kClsid64}) {
+      RegDeleteKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid + L"\\InProcServer32").c_str(), KEY_WOW64_32KEY, 0);
+      RegDeleteKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str(), KEY_WOW64_32KEY, 0);
+    }
+    RegistrySandbox::TearDown();
+  }
+
+  const ScopedSettingsStore store_;
+  const ScopedWindows11 windows10_{false};
+  const ScopedProgramFile dll64_{L"zpkext.dll"};
+  const ScopedProgramFile dll32_{L"zpkext32.dll"};
+};
+
+}  // namespace
+
+TEST_F(ShellExtensionTest, EachClassPointsAtItsDllInItsOwnViewOnly) {
+  RegisterShellIntegration(false, {.ShellExt = true});
+  struct Row {
+    const char* dll;
+    std::wstring clsid, path;
+    DWORD ownView, otherView;
+  };
+  for (const Row& row : {Row{"zpkext32.dll", kClsid32, dll32_.Path(), kView32, 0},
+                         Row{"zpkext.dll", kClsid64, dll64_.Path(), 0, kView32}}) {
+    SCOPED_TRACE(row.dll);
+    const std::wstring server = L"CLSID\\" + row.clsid + L"\\InProcServer32";
+    EXPECT_EQ(row.path, ReadText(HKEY_CLASSES_ROOT, server, nullptr, row.ownView));
+    EXPECT_EQ(L"Apartment", ReadText(HKEY_CLASSES_ROOT, server, L"ThreadingModel", row.ownView));
+    EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, server, nullptr, row.otherView));
+  }
+}
+
+TEST_F(ShellExtensionTest, ClassicContextMenuHandlersFollowWindows11AndLegacyMenu) {
+  struct Row {
+    const char* system;
+    bool windows11, legacyMenu, classicHandlers;
+  };
+  // Applied one after the other, each row changes what the row before it left.
+  for (const Row& row : {Row{"Windows 10", false, false, true}, Row{"Windows 11", true, false, false},
+                         Row{"Windows 11 with LegacyMenu", true, true, true}}) {
+    SCOPED_TRACE(row.system);
+    const ScopedWindows11 windows(row.windows11);
+    RegisterShellIntegration(false, {.ShellExt = true, .LegacyMenu = row.legacyMenu});
+    for (const auto& [name, clsid] :
+         {std::pair{std::wstring(L"Bramix32"), kClsid32}, std::pair{std::wstring(L"Bramix"), kClsid64}}) {
+      const std::wstring classic = ReadText(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers\\" + name, nullptr);
+      EXPECT_EQ(row.classicHandlers ? clsid : L"<missing>", classic);
+      EXPECT_EQ(clsid, ReadText(HKEY_CLASSES_ROOT, L"Drive\\shellex\\DragDropHandlers\\" + name, nullptr));
+    }
+  }
+}
+
+TEST_F(ShellExtensionTest, MissingDllLeavesOutOnlyTheKeysOfItsClass) {
+  DeleteFileW(dll32_.Path().c_str());
+  RegisterShellIntegration(false, {.ShellExt = true});
+  EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + kClsid32, nullptr, kView32));
+  EXPECT_EQ(kClsid32, ReadText(HKEY_CLASSES_ROOT, L"Folder\\shellex\\DragDropHandlers\\Bramix32", nullptr));
+}
+
+TEST_F(ShellExtensionTest, CapabilitiesListEveryExtensionWhateverTheUserChose) {
+  RegisterShellIntegration(false, {});
+  UniqueHkey key;
+  RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Bramix\\Capabilities\\FileAssociations", 0, KEY_READ, key.put());
+  DWORD values = 0;
+  RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
+  EXPECT_EQ(29u, values);
+  EXPECT_EQ(L"Bramix.ZIP", ReadText(key.get(), L"", L".zip"));
+}
+
+TEST_F(ShellExtensionTest, RemovalAfterAllOnLeavesNoMachineWideValue) {
+  RegisterShellIntegration(false, {.ShellExt = true, .LegacyMenu = true});
+  RegisterShellIntegration(true, {});
+  std::vector<std::wstring> left;
+  CollectValues(HKEY_CLASSES_ROOT, L"HKCR", left);
+  CollectValues(HKEY_LOCAL_MACHINE, L"HKLM", left);
+  // Wine's shell notes the profile folder there on first use.
+  std::erase_if(left,
+                [](const std::wstring& value) { return value.starts_with(L"HKLM\\Software\\Microsoft\\Windows NT"); });
+  EXPECT_EQ(std::vector<std::wstring>{}, left);
+  EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + kClsid32, nullptr, kView32));
+}
+
+TEST_F(ShellExtensionTest, PackageInstallerGetsTheTextOfEachActionWhichIsRecorded) {
+  struct Row {
+    const char* action;
+    bool install, extAll;
+    std::string args;
+    DWORD recorded;
+  };
+  for (const Row& row :
+       {Row{"install", true, false, "-install\n", 1}, Row{"install all", true, true, "-install -extall\n", 1},
+        Row{"remove", false, true, "-Uninstall\n", 0}}) {
+    SCOPED_TRACE(row.action);
+    const StagedPackage package;
+    SetRegDword(L"Setup", L"NewContextMenu", 7);
+    RunContextMenuPackage(row.install, row.extAll);
+    WaitForProcessesToEnd(L"ZpkExtInstaller.exe", 20000);
+    EXPECT_EQ(row.args, package.Args());
+    EXPECT_EQ(row.recorded, GetRegDword(L"Setup", L"NewContextMenu", 7));
+  }
+}
+
+TEST_F(ShellExtensionTest, OnlyRemovalWaitsForThePackageInstaller) {
+  const ScopedWindows11 windows11(true);
+  struct Row {
+    const char* action;
+    std::function<void()> run;
+    std::string argsOnReturn;
+  };
+  for (const Row& row : {Row{"install", [] { RunContextMenuPackage(true, false); }, "<missing>"},
+                         Row{"extension off", [] { RegisterShellIntegration(true, {}); }, "-Uninstall\n"}}) {
+    SCOPED_TRACE(row.action);
+    const StagedPackage package;
+    row.run();
+    EXPECT_EQ(row.argsOnReturn, package.Args());
+  }
+}
