@@ -21,8 +21,6 @@ constexpr wchar_t kProgramFile[] = L"Bramix.exe";
 constexpr wchar_t kExistValue[] = L"Exist";
 constexpr wchar_t kTypeValue[] = L"Type";
 constexpr wchar_t kShellNewValue[] = L"ShellNew";
-// An extension list longer than this is cut before it is split.
-constexpr size_t kExtensionListChars = 49;
 
 // One ProgID of the product; `Extension` is the one extension that it is
 // registered for here, if any.
@@ -41,19 +39,6 @@ constexpr ProgIdRow kProgIds[] = {
 
 bool IsProductProgId(const std::wstring& name) {
   return StrCompareNoCase(name.c_str(), kProductProgId) == 0 || StrCompareNoCase(name.c_str(), kProductZipProgId) == 0;
-}
-
-// ".lzh.lha" gives ".lzh" and ".lha": each piece runs from a dot to the next dot
-// after its first character.
-std::vector<std::wstring> SplitExtensionList(const wchar_t* list) {
-  const std::wstring text = std::wstring(list).substr(0, kExtensionListChars);
-  std::vector<std::wstring> extensions;
-  for (size_t start = 0; start < text.size();) {
-    const size_t next = text.find(L'.', start + 1);
-    extensions.push_back(text.substr(start, next - start));
-    start = next == std::wstring::npos ? text.size() : next;
-  }
-  return extensions;
 }
 
 // Written only before the product's first take-over, so that it keeps the owner

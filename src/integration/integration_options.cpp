@@ -27,3 +27,21 @@ const std::array<ArchiveFormat, kArchiveFormatCount> ArchiveFormats = {{
     FORMAT_ROW(L".zst.tzst", IDC_ASSOCZST, L"ZST"),
     FORMAT_ROW(L".001", IDC_ASSOC001, L"001"),
 }};
+
+namespace {
+
+constexpr size_t kExtensionListChars = 49;
+
+}  // namespace
+
+std::vector<std::wstring> SplitExtensionList(const wchar_t* list) {
+  const std::wstring text = std::wstring(list).substr(0, kExtensionListChars);
+  std::vector<std::wstring> extensions;
+  for (size_t start = 0; start < text.size();) {
+    const size_t next = text.find(L'.', start + 1);
+    extensions.push_back(text.substr(start, next - start));
+    start = next == std::wstring::npos ? text.size() : next;
+  }
+  return extensions;
+}
+

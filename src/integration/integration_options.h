@@ -3,6 +3,8 @@
 // the init switch and the registry layout depend on.
 #include <array>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 constexpr size_t kFormatFlags = 20;  // 18 rows and room for two more
 constexpr size_t kArchiveFormatCount = 18;
@@ -28,3 +30,8 @@ struct ArchiveFormat {
 };
 
 extern const std::array<ArchiveFormat, kArchiveFormatCount> ArchiveFormats;
+
+// The extensions of a row's list: ".lzh.lha" gives ".lzh" and ".lha", each piece
+// running from a dot to the next dot after its first character. A list longer than
+// 49 characters is cut there first.
+std::vector<std::wstring> SplitExtensionList(const wchar_t* list);

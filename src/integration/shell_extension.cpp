@@ -177,12 +177,8 @@ void WriteCapabilities() {
   SetRegString(HKEY_LOCAL_MACHINE, kCapabilitiesKey, L"ApplicationDescription", kAppName);
   for (size_t row = 0; row < ArchiveFormats.size(); ++row) {
     const wchar_t* progId = row == kZipRow ? kProductZipProgId : kProductProgId;
-    const std::wstring extensions = ArchiveFormats[row].Extensions;
-    for (size_t start = 0; start < extensions.size();) {
-      const size_t end = std::min(extensions.find(L'.', start + 1), extensions.size());
-      SetRegString(HKEY_LOCAL_MACHINE, kFileAssociationsKey, extensions.substr(start, end - start).c_str(), progId);
-      start = end;
-    }
+    for (const std::wstring& extension : SplitExtensionList(ArchiveFormats[row].Extensions))
+      SetRegString(HKEY_LOCAL_MACHINE, kFileAssociationsKey, extension.c_str(), progId);
   }
 }
 
