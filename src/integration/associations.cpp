@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr wchar_t kProductRevProgId[] = L"Bramix.REV";
-constexpr wchar_t kProgramFile[] = L"Bramix.exe";
 constexpr wchar_t kExistValue[] = L"Exist";
 constexpr wchar_t kTypeValue[] = L"Type";
 constexpr wchar_t kShellNewValue[] = L"ShellNew";
@@ -112,7 +110,7 @@ void AssociateFormats(const IntegrationOptions& options) {
 }
 
 bool RegisterProgIds() {
-  const std::wstring program = GetModuleFolderFile(kProgramFile);
+  const std::wstring program = GetModuleFolderFile(kProgramFileName);
   const std::wstring command = L"\"" + program + L"\" \"%1\"";
   for (const ProgIdRow& progId : kProgIds) {
     if (progId.Extension) SetRegString(HKEY_CLASSES_ROOT, progId.Extension, L"", progId.Name);

@@ -8,6 +8,8 @@
 
 constexpr size_t kFormatFlags = 20;  // 18 rows and room for two more
 constexpr size_t kArchiveFormatCount = 18;
+// The archiver, in the program's folder: the target of associations and shortcuts.
+constexpr wchar_t kProgramFileName[] = L"Bramix.exe";
 
 // One byte per choice; an all-off record means no integration at all.
 struct IntegrationOptions {

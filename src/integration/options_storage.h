@@ -4,9 +4,11 @@
 // extension.
 #include "integration/integration_options.h"
 
-// The program identifiers of the product: one for its archive formats, one for ZIP.
+// The program identifiers of the product: one for its archive formats, one for ZIP,
+// one for its recovery volumes.
 constexpr wchar_t kProductProgId[] = L"Bramix";
 constexpr wchar_t kProductZipProgId[] = L"Bramix.ZIP";
+constexpr wchar_t kProductRevProgId[] = L"Bramix.REV";
 
 // The stored choices; a value that is missing (or unreadable) gives its default:
 // every format on, the program group, the shell extension and its menu icons on,

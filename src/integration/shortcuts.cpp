@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr wchar_t kProgramFile[] = L"Bramix.exe";
 constexpr wchar_t kLinkFile[] = L"Bramix.lnk";
 constexpr wchar_t kGroupFolder[] = L"Bramix";
 constexpr wchar_t kLinkExtension[] = L".lnk";
@@ -28,7 +27,7 @@ struct GroupItem {
 };
 
 constexpr GroupItem kGroupItems[] = {
-    {L"Bramix", 0, kProgramFile, 0, true},
+    {L"Bramix", 0, kProgramFileName, 0, true},
     {nullptr, IDS_BRAMIXHELP, L"Bramix.chm", 0, false},
     {nullptr, IDS_ZPKHELP, L"Zpk.txt", 0, false},
     {nullptr, IDS_WHATSNEW, nullptr, IDS_WHATSNEWNAME, false},
@@ -136,7 +135,7 @@ void UpdateShortcuts(const IntegrationOptions& options, const std::wstring& icon
   const ShellFolder userDesktop = GetShellFolder(CSIDL_DESKTOPDIRECTORY);
   // Before Windows Vista nothing can be placed without the user's desktop folder.
   if (!userDesktop.Ok && GetWinVersion() < kWinVersionVista) return;
-  const ShortcutSet set{GetModuleFolderFile(kProgramFile), userDesktop.Path, GetLocalizedString(IDS_BRAMIXDESC),
+  const ShortcutSet set{GetModuleFolderFile(kProgramFileName), userDesktop.Path, GetLocalizedString(IDS_BRAMIXDESC),
                         iconFile};
   UpdateDesktop(options, set, userDesktop);
   UpdateStartMenu(options, set);

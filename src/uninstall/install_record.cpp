@@ -8,6 +8,7 @@
 #include "environment/paths.h"
 #include "environment/run_state.h"
 #include "files/file_system.h"
+#include "integration/integration_options.h"
 #include "localization/strings.h"
 #include "settings/registry.h"
 #include "text/text_utils.h"
@@ -56,7 +57,7 @@ std::vector<EntryValue> EntryValues(const std::wstring& programPath) {
   values.push_back(DwordValue(L"VersionMajor", kVersionMajor));
   values.push_back(DwordValue(L"VersionMinor", kVersionMinor));
   values.push_back(StringValue(L"UninstallString", programPath));
-  if (!KeepsDisplayIcon()) values.push_back(StringValue(L"DisplayIcon", SetName(programPath, L"Bramix.exe")));
+  if (!KeepsDisplayIcon()) values.push_back(StringValue(L"DisplayIcon", SetName(programPath, kProgramFileName)));
   values.push_back(StringValue(L"InstallLocation", folder));
   values.push_back(DwordValue(L"NoModify", 1));
   values.push_back(DwordValue(L"NoRepair", 1));

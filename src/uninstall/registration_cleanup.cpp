@@ -3,9 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "integration/integration_options.h"
-#include "settings/registry.h"
 #include "environment/run_state.h"
+#include "integration/integration_options.h"
+#include "integration/options_storage.h"
+#include "settings/registry.h"
 
 namespace {
 
@@ -17,9 +18,9 @@ struct RegistryKey {
 // Deleted with everything below them. The empty path under HKEY_CURRENT_USER is
 // the product key itself: all of the user's settings.
 const RegistryKey kProductTrees[] = {
-    {HKEY_CLASSES_ROOT, L"Bramix"},
-    {HKEY_CLASSES_ROOT, L"Bramix.ZIP"},
-    {HKEY_CLASSES_ROOT, L"Bramix.REV"},
+    {HKEY_CLASSES_ROOT, kProductProgId},
+    {HKEY_CLASSES_ROOT, kProductZipProgId},
+    {HKEY_CLASSES_ROOT, kProductRevProgId},
     {HKEY_CLASSES_ROOT, L".rev"},
     {HKEY_CURRENT_USER, L""},
 };
