@@ -61,6 +61,7 @@ class OptionsDialog : public testing::Test {
                                          nullptr, IgnoreMessages, 0);
   }
   ~OptionsDialog() override { DestroyWindow(window_); }
+  void SetUp() override { ASSERT_NE(nullptr, window_); }
 
   bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window_, id)); }
 
@@ -68,18 +69,18 @@ class OptionsDialog : public testing::Test {
   ScopedSettingsStore store_;
 };
 
-IntegrationOptions MakeRecord(bool formatsOn, bool choicesOn) {
+// Every format and choice as given; ExtAll and the spare flags off.
+IntegrationOptions Uniform(bool on) {
   IntegrationOptions options;
-  for (size_t row = 0; row < kArchiveFormatCount; ++row) options.Formats[row] = formatsOn;
-  for (const ChoiceBox& box : kChoiceBoxes) options.*box.field = choicesOn;
+  for (size_t row = 0; row < kArchiveFormatCount; ++row) options.Formats[row] = on;
+  for (const ChoiceBox& box : kChoiceBoxes) options.*box.field = on;
   return options;
 }
 
 // Rows 4, 13 and 14, whose ids run against the row order, differ from their neighbours.
 IntegrationOptions MixedRecord() {
   IntegrationOptions options;
-  for (size_t row = 0; row < kArchiveFormatCount; ++row) options.Formats[row] = row % 3 == 1;
-  options.Formats[13] = true;
+  for (size_t row : {1, 4, 7, 10, 13, 16}) options.Formats[row] = true;
   options.Desktop = true;
   options.ShellExt = true;
   options.MenuIcons = true;
@@ -93,13 +94,6 @@ void ExpectSameChoices(const IntegrationOptions& expected, const IntegrationOpti
   for (const ChoiceBox& box : kChoiceBoxes) EXPECT_EQ(expected.*box.field, actual.*box.field) << box.name;
 }
 
-IntegrationOptions Inverted(const IntegrationOptions& options) {
-  IntegrationOptions inverted = options;
-  for (bool& flag : inverted.Formats) flag = !flag;
-  for (const ChoiceBox& box : kChoiceBoxes) inverted.*box.field = !(options.*box.field);
-  return inverted;
-}
-
 }  // namespace
 
 TEST_F(OptionsDialog, ShownRecordIsReadBackUnchanged) {
@@ -107,15 +101,16 @@ TEST_F(OptionsDialog, ShownRecordIsReadBackUnchanged) {
     const char* name;
     IntegrationOptions options;
   };
+  // One dialog for all rows, so a box left checked by the row before shows up.
   const Row rows[] = {
-      {"all on", MakeRecord(true, true)},
-      {"all off", MakeRecord(false, false)},
+      {"all on", Uniform(true)},
+      {"all off", Uniform(false)},
       {"mixed", MixedRecord()},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ShowOptionsInDialog(window_, row.options);
-    IntegrationOptions read = Inverted(row.options);
+    IntegrationOptions read;
     ReadOptionsFromDialog(window_, read);
     ExpectSameChoices(row.options, read);
   }
@@ -136,11 +131,11 @@ TEST_F(OptionsDialog, IndeterminateBoxesReadAsOn) {
   for (const ChoiceBox& box : kChoiceBoxes) CheckDlgButton(window_, box.id, BST_INDETERMINATE);
   IntegrationOptions read;
   ReadOptionsFromDialog(window_, read);
-  ExpectSameChoices(MakeRecord(true, true), read);
+  ExpectSameChoices(Uniform(true), read);
 }
 
 TEST_F(OptionsDialog, ReadingLeavesExtAllAsItWas) {
-  ShowOptionsInDialog(window_, MakeRecord(false, false));
+  ShowOptionsInDialog(window_, Uniform(false));
   IntegrationOptions read;
   read.ExtAll = true;
   ReadOptionsFromDialog(window_, read);
@@ -148,23 +143,14 @@ TEST_F(OptionsDialog, ReadingLeavesExtAllAsItWas) {
 }
 
 TEST_F(OptionsDialog, ShellExtensionBoxIsEnabledOnlyWhenIntegrationIsAllowed) {
-  struct Row {
-    const char* name;
-    const wchar_t* settings;
-    bool enabled;
-  };
-  const Row rows[] = {
-      {"no settings file", L"", true},
-      {"Integration=0", L"Global\\Integration=0\n", false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const bool allowed : {true, false}) {
+    SCOPED_TRACE(allowed ? "settings file without the switch" : "Integration=0");
     WritableSettingsStore().Clear();
     StringList lines;
-    SplitTextLines(row.settings, lines);
+    SplitTextLines(allowed ? L"" : L"Global\\Integration=0\n", lines);
     WritableSettingsStore().LoadLines(lines, L"");
-    ShowOptionsInDialog(window_, MakeRecord(true, true));
-    EXPECT_EQ(row.enabled, Enabled(IDC_SHELLEXT));
+    ShowOptionsInDialog(window_, Uniform(true));
+    EXPECT_EQ(allowed, Enabled(IDC_SHELLEXT));
   }
 }
 
@@ -172,7 +158,7 @@ TEST_F(OptionsDialog, MenuBoxesAreEnabledOnlyWithTheShellExtension) {
   const ScopedWindows11 windows11(true);
   for (const bool shellExt : {true, false}) {
     SCOPED_TRACE(shellExt ? "ShellExt on" : "ShellExt off");
-    IntegrationOptions options = MakeRecord(true, true);
+    IntegrationOptions options = Uniform(true);
     options.ShellExt = shellExt;
     ShowOptionsInDialog(window_, options);
     for (int id : {IDC_SHELLCASCADED, IDC_SHELLICONS, IDC_SHELLLEGACYMENU})
@@ -184,7 +170,7 @@ TEST_F(OptionsDialog, LegacyMenuBoxIsEnabledOnlyOnWindows11) {
   for (const bool windows11 : {true, false}) {
     SCOPED_TRACE(windows11 ? "Windows 11" : "Windows 10");
     const ScopedWindows11 version(windows11);
-    ShowOptionsInDialog(window_, MakeRecord(true, true));
+    ShowOptionsInDialog(window_, Uniform(true));
     EXPECT_EQ(windows11, Enabled(IDC_SHELLLEGACYMENU));
   }
 }
