@@ -126,22 +126,6 @@ TEST_F(OptionsDialog, EachChoiceIsShownInItsOwnBox) {
     EXPECT_EQ(options.*box.field, IsDlgButtonChecked(window_, box.id) == BST_CHECKED) << box.name;
 }
 
-TEST_F(OptionsDialog, IndeterminateBoxesReadAsOn) {
-  for (WORD id : kFormatBoxes) CheckDlgButton(window_, id, BST_INDETERMINATE);
-  for (const ChoiceBox& box : kChoiceBoxes) CheckDlgButton(window_, box.id, BST_INDETERMINATE);
-  IntegrationOptions read;
-  ReadOptionsFromDialog(window_, read);
-  ExpectSameChoices(Uniform(true), read);
-}
-
-TEST_F(OptionsDialog, ReadingLeavesExtAllAsItWas) {
-  ShowOptionsInDialog(window_, Uniform(false));
-  IntegrationOptions read;
-  read.ExtAll = true;
-  ReadOptionsFromDialog(window_, read);
-  EXPECT_TRUE(read.ExtAll);
-}
-
 TEST_F(OptionsDialog, ShellExtensionBoxIsEnabledOnlyWhenIntegrationIsAllowed) {
   for (const bool allowed : {true, false}) {
     SCOPED_TRACE(allowed ? "settings file without the switch" : "Integration=0");
