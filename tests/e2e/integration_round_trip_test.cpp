@@ -14,6 +14,8 @@ namespace {
 
 constexpr DWORD kTimeout = 60000;
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\BramixRoundTrip";
+constexpr wchar_t kProgram[] = L"C:\\Program Files\\BramixRoundTrip\\Bramix.exe";
+constexpr wchar_t kAppPathKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe";
 
 // Extensions that other programs own before the product is installed.
 struct ForeignOwner {
@@ -152,6 +154,9 @@ TEST_F(IntegrationRoundTrip, UninstallAfterAnAllOnApplyGivesTheRegistryBackAsItW
   EXPECT_EQ(L"Bramix.ZIP", ReadText(HKEY_CLASSES_ROOT, L".zip", nullptr));
   EXPECT_EQ(std::wstring(kFolder) + L"\\zipnew.dat", ReadText(HKEY_CLASSES_ROOT, L".zip\\ShellNew", L"FileName"));
   EXPECT_EQ(L"Bramix", ReadText(HKEY_CLASSES_ROOT, L".cab", nullptr));
+  EXPECT_EQ(kProgram, ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr));
+  EXPECT_EQ(kFolder, ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, L"Path"));
+  EXPECT_EQ(kProgram, ReadText(HKEY_LOCAL_MACHINE, L"Software\\Bramix", L"exe64"));
   for (const std::wstring& group : groups) EXPECT_TRUE(Exists(group + L"\\Bramix.lnk")) << group;
 
   Run(install_.Exe(), L"/s");
