@@ -4,8 +4,11 @@
 #include <shlobj.h>
 
 #include "environment/run_state.h"
+#include "integration/associations.h"
 #include "integration/integration_options.h"
 #include "integration/options_storage.h"
+#include "integration/shell_extension.h"
+#include "integration/shortcuts.h"
 #include "settings/registry.h"
 
 namespace {
@@ -32,13 +35,11 @@ const RegistryKey kInstallationKeys[] = {
 };
 
 // The shell integration steps run with an all-off options record, so that each
-// removes what setup made. They are empty places until the shell integration
-// lands: the association step gives back every extension the product owns; the
-// shell extension step unregisters it; the shortcut step deletes the shortcuts and
-// the program group.
-void GiveBackAssociations([[maybe_unused]] const IntegrationOptions& none) {}
-void UnregisterShellExtension([[maybe_unused]] const IntegrationOptions& none) {}
-void DeleteShortcuts([[maybe_unused]] const IntegrationOptions& none) {}
+// removes what setup made: every extension the product owns is given back, the
+// shell extension is unregistered, the shortcuts and program groups are deleted.
+void GiveBackAssociations(const IntegrationOptions& none) { AssociateFormats(none); }
+void UnregisterShellExtension(const IntegrationOptions& none) { RegisterShellIntegration(true, none); }
+void DeleteShortcuts(const IntegrationOptions& none) { UpdateShortcuts(none, L""); }
 
 // The shell hears of the changed associations before the shell extension and the
 // file types go.

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "support/scoped_registry_value.h"
+#include "support/wine_program.h"
+
+namespace {
+
+constexpr DWORD kTimeout = 60000;
+constexpr wchar_t kFolder[] = L"C:\\Program Files\\BramixRoundTrip";
+constexpr wchar_t kProgram[] = L"C:\\Program Files\\BramixRoundTrip\\Bramix.exe";
+constexpr wchar_t kAppPathKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe";
+
+// Extensions that other programs own before the product is installed.
+struct ForeignOwner {
+  const wchar_t* Extension;
+  const wchar_t* ProgId;
+  const wchar_t* ShellNewName;  // null: no New menu entry
+  const wchar_t* ShellNewData;
+};
+const ForeignOwner kForeignOwners[] = {
+    {L".7z", L"OtherArchiver.7z", nullptr, nullptr},
+    {L".zip", L"OtherArchiver.zip", L"NullFile", L""},
+    {L".iso", L"OtherDiscTool.iso", nullptr, nullptr},
+    {L".jar", L"OtherJava.jar", nullptr, nullptr},
+    {L".cab", L"OtherCabinet.cab", L"FileName", L"C:\\Other\\cabnew.dat"},
+};
+
+// The give-back is knowingly inexact here: keys that the shell extension's
+// registration makes on the way to its own entries stay, empty, when it takes its
+// entries away. Only the keys are excused; a value left in one still counts.
+const std::set<std::wstring> kEmptyKeysLeft = {
+    L"Software\\Classes\\Drive",
+    L"Software\\Classes\\Drive\\shellex",
+    L"Software\\Classes\\Drive\\shellex\\DragDropHandlers",
+    L"Software\\Classes\\exefile\\shellex",
+    L"Software\\Classes\\exefile\\shellex\\PropertySheetHandlers",
+    L"Software\\Classes\\folder\\shellex\\DragDropHandlers",
+    L"Software\\RegisteredApplications",
+};
+
+std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name) {
+  wchar_t text[1024] = {};
+  DWORD size = sizeof(text);
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"<missing>";
+  return text;
+}
+
+// Every key and value below `path`, one line each: "key" and "key|name|type|bytes".
+void Walk(HKEY root, const std::wstring& path, std::set<std::wstring>& lines) {
+  UniqueHkey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) return;
+  lines.insert(path);
+  wchar_t name[16384];
+  BYTE data[65536];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameChars = std::size(name);
+    DWORD dataBytes = sizeof(data);
+    DWORD type = 0;
+    if (RegEnumValueW(key.get(), i, name, &nameChars, nullptr, &type, data, &dataBytes) != ERROR_SUCCESS) break;
+    std::wstring line = path + L"|" + name + L"|" + std::to_wstring(type) + L"|";
+    for (DWORD b = 0; b < dataBytes; ++b) line += std::to_wstring(data[b]) + L" ";
+    lines.insert(line);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD nameChars = std::size(name);
+    if (RegEnumKeyExW(key.get(), i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    Walk(root, path + L"\\" + name, lines);
+  }
+}
+
+// HKEY_CLASSES_ROOT is made of the two Software\Classes keys, so the two Software
+// trees hold all three.
+std::set<std::wstring> RegistrySnapshot() {
+  std::set<std::wstring> lines;
+  Walk(HKEY_LOCAL_MACHINE, L"Software", lines);
+  Walk(HKEY_CURRENT_USER, L"Software", lines);
+  return lines;
+}
+
+std::set<std::wstring> Minus(const std::set<std::wstring>& a, const std::set<std::wstring>& b) {
+  std::set<std::wstring> result;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(result, result.end()));
+  return result;
+}
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class IntegrationRoundTrip : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const ForeignOwner& owner : kForeignOwners) {
+      UniqueHkey existing;
+      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, owner.Extension, 0, KEY_READ, existing.put()) == ERROR_SUCCESS)
+        keptKeys_.insert(owner.Extension);
+      RegSetKeyValueW(HKEY_CLASSES_ROOT, owner.Extension, nullptr, REG_SZ, owner.ProgId,
+                      static_cast<DWORD>((wcslen(owner.ProgId) + 1) * sizeof(wchar_t)));
+      RegSetKeyValueW(HKEY_CLASSES_ROOT, owner.ProgId, nullptr, REG_SZ, L"", sizeof(wchar_t));
+      if (owner.ShellNewName)
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, (owner.Extension + std::wstring(L"\\ShellNew")).c_str(), owner.ShellNewName,
+                        REG_SZ, owner.ShellNewData, static_cast<DWORD>((wcslen(owner.ShellNewData) + 1) * 2));
+    }
+    for (const wchar_t* name : {L"Bramix.exe", L"Bramix.chm", L"zpkext.dll", L"zpkext32.dll"})
+      install_.WriteFile(name, "x");
+    install_.WriteList({L"Bramix.exe", L"Bramix.chm", L"zpkext.dll", L"zpkext32.dll", L"zpknew.dat", L"zipnew.dat",
+                        L"integration_applier.exe", L"Uninstall.exe", L"Uninstall.lst"});
+    CopyFileW((TestBinFolder() + L"\\integration_applier.exe").c_str(), install_.Path(L"integration_applier.exe").c_str(),
+              FALSE);
+    // Wine mirrors every saved shortcut into the desktop's menus unless its menu builder is off.
+    menuBuilder_.SetText(L"");
+  }
+  void TearDown() override {
+    for (const ForeignOwner& owner : kForeignOwners) {
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, owner.ProgId);
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, (owner.Extension + std::wstring(L"\\ShellNew")).c_str());
+      RegDeleteKeyValueW(HKEY_CLASSES_ROOT, owner.Extension, nullptr);
+      // Wine's own .zip key stays, with its content type.
+      if (!keptKeys_.count(owner.Extension)) RegDeleteKeyW(HKEY_CLASSES_ROOT, owner.Extension);
+    }
+  }
+
+  DWORD Run(const std::wstring& exe, const std::wstring& args) {
+    ChildProcess program;
+    EXPECT_TRUE(program.Start(exe, args, install_.Folder()));
+    EXPECT_TRUE(program.Wait(kTimeout));
+    EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
+    return program.ExitCode();
+  }
+
+  const ScopedRegistryValue menuBuilder_{HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"winemenubuilder.exe"};
+  StagedInstallation install_{kFolder};
+  std::set<std::wstring> keptKeys_;
+};
+
+}  // namespace
+
+TEST_F(IntegrationRoundTrip, UninstallAfterAnAllOnApplyGivesTheRegistryBackAsItWas) {
+  const std::set<std::wstring> before = RegistrySnapshot();
+  const std::wstring groups[] = {ShellFolder(CSIDL_PROGRAMS) + L"\\Bramix", ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Bramix"};
+
+  ASSERT_EQ(0u, Run(install_.Path(L"integration_applier.exe"), L""));
+  EXPECT_EQ(L"Bramix.ZIP", ReadText(HKEY_CLASSES_ROOT, L".zip", nullptr));
+  EXPECT_EQ(std::wstring(kFolder) + L"\\zipnew.dat", ReadText(HKEY_CLASSES_ROOT, L".zip\\ShellNew", L"FileName"));
+  EXPECT_EQ(L"Bramix", ReadText(HKEY_CLASSES_ROOT, L".cab", nullptr));
+  EXPECT_EQ(kProgram, ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr));
+  EXPECT_EQ(kFolder, ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, L"Path"));
+  EXPECT_EQ(kProgram, ReadText(HKEY_LOCAL_MACHINE, L"Software\\Bramix", L"exe64"));
+  for (const std::wstring& group : groups) EXPECT_TRUE(Exists(group + L"\\Bramix.lnk")) << group;
+
+  Run(install_.Exe(), L"/s");
+  const std::set<std::wstring> after = RegistrySnapshot();
+  for (const ForeignOwner& owner : kForeignOwners) {
+    SCOPED_TRACE(owner.Extension);
+    EXPECT_EQ(owner.ProgId, ReadText(HKEY_CLASSES_ROOT, owner.Extension, nullptr));
+    if (owner.ShellNewName) {
+      EXPECT_EQ(owner.ShellNewData, ReadText(HKEY_CLASSES_ROOT, owner.Extension + std::wstring(L"\\ShellNew"),
+                                             owner.ShellNewName));
+    }
+  }
+  for (const std::wstring& line : Minus(Minus(after, before), kEmptyKeysLeft)) ADD_FAILURE() << "left behind: " << testing::PrintToString(line);
+  for (const std::wstring& line : Minus(before, after)) ADD_FAILURE() << "lost: " << testing::PrintToString(line);
+  for (const std::wstring& group : groups) EXPECT_FALSE(Exists(group)) << testing::PrintToString(group);
+  EXPECT_FALSE(Exists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Bramix.lnk"));
+  EXPECT_FALSE(Exists(ShellFolder(CSIDL_COMMON_STARTMENU) + L"\\Bramix.lnk"));
+}
