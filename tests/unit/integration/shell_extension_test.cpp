@@ -28,20 +28,6 @@ std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name, D
   return text;
 }
 
-// Every value under an open key, as "key\name".
-void CollectValues(HKEY key, const std::wstring& path, std::vector<std::wstring>& values) {
-  wchar_t name[256];
-  for (DWORD i = 0, chars = 256; RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) == 0;
-       ++i, chars = 256)
-    values.push_back(path + L"\\" + name);
-  for (DWORD i = 0, chars = 256; RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) == 0;
-       ++i, chars = 256) {
-    UniqueHkey child;
-    if (RegOpenKeyExW(key, name, 0, KEY_READ, child.put()) == 0)
-      CollectValues(child.get(), path + L"\\" + name, values);
-  }
-}
-
 // A file in the program's folder (the test's): empty, or a copy of another one.
 class ScopedProgramFile {
  public:
@@ -144,19 +130,6 @@ TEST_F(ShellExtensionTest, CapabilitiesListEveryExtensionWhateverTheUserChose) {
                    nullptr);
   EXPECT_EQ(29u, values);
   EXPECT_EQ(L"Bramix.ZIP", ReadText(key.get(), L"", L".zip"));
-}
-
-TEST_F(ShellExtensionTest, RemovalAfterAllOnLeavesNoMachineWideValue) {
-  RegisterShellIntegration(false, {.ShellExt = true, .LegacyMenu = true});
-  RegisterShellIntegration(true, {});
-  std::vector<std::wstring> left;
-  CollectValues(HKEY_CLASSES_ROOT, L"HKCR", left);
-  CollectValues(HKEY_LOCAL_MACHINE, L"HKLM", left);
-  // Wine's shell notes the profile folder there on first use.
-  std::erase_if(left,
-                [](const std::wstring& value) { return value.starts_with(L"HKLM\\Software\\Microsoft\\Windows NT"); });
-  EXPECT_EQ(std::vector<std::wstring>{}, left);
-  EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + kClsid32, nullptr, kView32));
 }
 
 TEST_F(ShellExtensionTest, PackageInstallerGetsTheTextOfEachActionWhichIsRecorded) {

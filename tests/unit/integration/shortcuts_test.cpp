@@ -261,12 +261,6 @@ TEST_F(ShortcutsTest, GroupItemsPointAtTheirTargetsWithTheThemeIconOnTheProgramO
   }
 }
 
-TEST_F(ShortcutsTest, AllOffAfterAllOnLeavesNoShortcutAndNoGroup) {
-  UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
-  UpdateShortcuts(WithShortcuts(kNone), L"");
-  ExpectEmpty({UserDesktop(), CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")});
-}
-
 TEST_F(ShortcutsTest, NothingIsWrittenWhenTheSettingsFileForbidsIntegration) {
   StringList lines;
   SplitTextLines(L"Global\\Integration=0\n", lines);

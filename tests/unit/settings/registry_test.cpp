@@ -36,15 +36,18 @@ void PutInRegistry(const wchar_t* name) {
 
 class Registry : public RegistrySandbox {};
 
+// A key path given to the registry layer and the key it names in the registry.
+struct KeyPathRow {
+  const char* name;
+  HKEY root;
+  const wchar_t* keyPath;
+  const wchar_t* realPath;
+};
+
 }  // namespace
 
 TEST_F(Registry, KeyPathsReachTheirRealKey) {
-  const struct {
-    const char* name;
-    HKEY root;
-    const wchar_t* keyPath;
-    const wchar_t* realPath;
-  } rows[] = {
+  const KeyPathRow rows[] = {
       {"empty path", HKEY_LOCAL_MACHINE, L"", L"Software\\Bramix"},
       {"relative path", HKEY_CURRENT_USER, L"Setup", L"Software\\Bramix\\Setup"},
       {"leading backslash", HKEY_LOCAL_MACHINE, L"\\Software\\Apps", L"Software\\Apps"},
@@ -117,12 +120,7 @@ TEST_F(RegistryWithSettingsFile, AValueMissingFromTheFileReadsAsTheDefault) {
 }
 
 TEST_F(RegistryWithSettingsFile, WritesDoNotReachTheRegistry) {
-  const struct {
-    const char* name;
-    HKEY root;
-    const wchar_t* keyPath;
-    const wchar_t* realPath;
-  } rows[] = {
+  const KeyPathRow rows[] = {
       {"the product key", HKEY_CURRENT_USER, L"Setup", L"Software\\Bramix\\Setup"},
       {"a class key", HKEY_CLASSES_ROOT, L".zip", L".zip"},
   };
