@@ -2,11 +2,10 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <iterator>
 #include <set>
 #include <string>
 
+#include "support/registry_snapshot.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
 
@@ -50,44 +49,6 @@ std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name) {
   DWORD size = sizeof(text);
   if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"<missing>";
   return text;
-}
-
-// Every key and value below `path`, one line each: "key" and "key|name|type|bytes".
-void Walk(HKEY root, const std::wstring& path, std::set<std::wstring>& lines) {
-  UniqueHkey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) return;
-  lines.insert(path);
-  wchar_t name[16384];
-  BYTE data[65536];
-  for (DWORD i = 0;; ++i) {
-    DWORD nameChars = std::size(name);
-    DWORD dataBytes = sizeof(data);
-    DWORD type = 0;
-    if (RegEnumValueW(key.get(), i, name, &nameChars, nullptr, &type, data, &dataBytes) != ERROR_SUCCESS) break;
-    std::wstring line = path + L"|" + name + L"|" + std::to_wstring(type) + L"|";
-    for (DWORD b = 0; b < dataBytes; ++b) line += std::to_wstring(data[b]) + L" ";
-    lines.insert(line);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD nameChars = std::size(name);
-    if (RegEnumKeyExW(key.get(), i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    Walk(root, path + L"\\" + name, lines);
-  }
-}
-
-// HKEY_CLASSES_ROOT is made of the two Software\Classes keys, so the two Software
-// trees hold all three.
-std::set<std::wstring> RegistrySnapshot() {
-  std::set<std::wstring> lines;
-  Walk(HKEY_LOCAL_MACHINE, L"Software", lines);
-  Walk(HKEY_CURRENT_USER, L"Software", lines);
-  return lines;
-}
-
-std::set<std::wstring> Minus(const std::set<std::wstring>& a, const std::set<std::wstring>& b) {
-  std::set<std::wstring> result;
-  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(result, result.end()));
-  return result;
 }
 
 std::wstring ShellFolder(int csidl) {
@@ -147,7 +108,7 @@ class IntegrationRoundTrip : public testing::Test {
 }  // namespace
 
 TEST_F(IntegrationRoundTrip, UninstallAfterAnAllOnApplyGivesTheRegistryBackAsItWas) {
-  const std::set<std::wstring> before = RegistrySnapshot();
+  const RegistryLines before = RegistrySnapshot();
   const std::wstring groups[] = {ShellFolder(CSIDL_PROGRAMS) + L"\\Bramix", ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Bramix"};
 
   ASSERT_EQ(0u, Run(install_.Path(L"integration_applier.exe"), L""));
@@ -160,7 +121,7 @@ TEST_F(IntegrationRoundTrip, UninstallAfterAnAllOnApplyGivesTheRegistryBackAsItW
   for (const std::wstring& group : groups) EXPECT_TRUE(Exists(group + L"\\Bramix.lnk")) << group;
 
   Run(install_.Exe(), L"/s");
-  const std::set<std::wstring> after = RegistrySnapshot();
+  const RegistryLines after = RegistrySnapshot();
   for (const ForeignOwner& owner : kForeignOwners) {
     SCOPED_TRACE(owner.Extension);
     EXPECT_EQ(owner.ProgId, ReadText(HKEY_CLASSES_ROOT, owner.Extension, nullptr));
