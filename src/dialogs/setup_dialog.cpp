@@ -1,6 +1,6 @@
 #include "dialogs/setup_dialog.h"
 
-#include "dialogs/dialog_proc.h"
+#include "localization/dialog_proc.h"
 
 INT_PTR SetupDialog::HandleMessage(HWND dialog, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "dialogs/dialog_proc.h"
+#include "localization/dialog_proc.h"
 
 namespace {
 
