@@ -90,7 +90,7 @@ stage_installation() {
   mkdir -p "$stage/docs"
   cp "$exe" "$stage/Uninstall.exe"
   printf 'stand-in for the archiver\r\n' >"$stage/Bramix.exe"
-  printf 'stand-in for the help file\r\n' >"$stage/bramix.chm"
+  cp "$build/bin/bramix.chm" "$stage/bramix.chm"
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
   printf 'Bramix.exe\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
     >"$stage/Uninstall.lst"

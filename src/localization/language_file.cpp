@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "environment/help_viewer.h"
 #include "environment/messages.h"
 #include "environment/paths.h"
 #include "files/disk_file.h"
@@ -264,4 +265,5 @@ void LoadLanguage(const wchar_t* fileName) {
   if (FindResourceW(ResourceModule(), L"RTL", RT_DIALOG)) table.RightToLeft = true;
   if (table.RightToLeft) SetProcessDefaultLayout(LAYOUT_RTL);
   SetMessageReadingDirection(table.RightToLeft);
+  SetHelpPathResolver(ResolveLanguagePath);
 }

@@ -5,7 +5,8 @@ class LanguageTable;
 
 // Reads the language file (a name in the program's folder, possibly redirected to
 // the language folder) into the language table and switches the process to a
-// right-to-left layout, message boxes included, when the language asks for it.
+// right-to-left layout, message boxes included, when the language asks for it;
+// hands the language-folder redirection down to the help viewer.
 // A missing or broken file leaves the built-in texts in force.
 void LoadLanguage(const wchar_t* fileName);
 
