@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,28 +92,32 @@ std::optional<DWORD> NewContextMenu() {
   return value;
 }
 
-// Every file and folder below the shell folders that shortcuts go to, one line each.
-std::vector<std::wstring> ShellFolderListing() {
-  std::vector<std::wstring> listing;
-  std::vector<std::wstring> pending;
-  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    pending.push_back(path);
-  }
-  while (!pending.empty()) {
-    const std::wstring folder = pending.back();
-    pending.pop_back();
-    WIN32_FIND_DATAW found;
-    UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
-    if (!find) continue;
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      listing.push_back(folder + L"\\" + name);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(folder + L"\\" + name);
-    } while (FindNextFileW(find.get(), &found));
-  }
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+
+// The entries of a folder matching the pattern, and with `recurse` those of its
+// subfolders too, one full path each.
+void List(const std::wstring& folder, const wchar_t* pattern, bool recurse, std::set<std::wstring>& listing) {
+  WIN32_FIND_DATAW found;
+  UniqueFindHandle find(FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
+  if (!find) return;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    listing.insert(folder + L"\\" + name);
+    if (recurse && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) List(folder + L"\\" + name, pattern, true, listing);
+  } while (FindNextFileW(find.get(), &found));
+}
+
+// Where shortcuts go: the shortcuts on both desktops (Wine's user desktop is the
+// home folder, whose other content changes by itself) and all of both Start menus.
+std::set<std::wstring> ShellFolderListing() {
+  std::set<std::wstring> listing;
+  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) List(ShellFolder(csidl), L"*.lnk", false, listing);
+  for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) List(ShellFolder(csidl), L"*", true, listing);
   return listing;
 }
 
@@ -138,7 +143,7 @@ class IntegrationGuard : public testing::Test {
   // The registry and the shell folders, to compare with a later look.
   struct MachineState {
     RegistryLines Registry = RegistrySnapshot();
-    std::vector<std::wstring> ShellFolders = ShellFolderListing();
+    std::set<std::wstring> ShellFolders = ShellFolderListing();
   };
   static void ExpectUnchanged(const MachineState& before) {
     const MachineState after;
@@ -146,7 +151,10 @@ class IntegrationGuard : public testing::Test {
       ADD_FAILURE() << "added: " << testing::PrintToString(line);
     for (const std::wstring& line : Minus(before.Registry, after.Registry))
       ADD_FAILURE() << "lost: " << testing::PrintToString(line);
-    EXPECT_EQ(before.ShellFolders, after.ShellFolders);
+    for (const std::wstring& path : Minus(after.ShellFolders, before.ShellFolders))
+      ADD_FAILURE() << "added: " << testing::PrintToString(path);
+    for (const std::wstring& path : Minus(before.ShellFolders, after.ShellFolders))
+      ADD_FAILURE() << "lost: " << testing::PrintToString(path);
   }
 
   // Wine mirrors every saved shortcut into the desktop's menus unless its menu builder is off.
