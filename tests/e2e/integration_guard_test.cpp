@@ -69,7 +69,8 @@ class ScopedWithoutWmi {
                       L"", sizeof(wchar_t));
   }
   ~ScopedWithoutWmi() {
-    for (const std::wstring& program : programs_) RegDeleteTreeW(HKEY_CURRENT_USER, (kAppDefaultsKey + program).c_str());
+    for (const std::wstring& program : programs_)
+      RegDeleteTreeW(HKEY_CURRENT_USER, (kAppDefaultsKey + program).c_str());
   }
   ScopedWithoutWmi(const ScopedWithoutWmi&) = delete;
   ScopedWithoutWmi& operator=(const ScopedWithoutWmi&) = delete;
@@ -108,7 +109,8 @@ void List(const std::wstring& folder, const wchar_t* pattern, bool recurse, std:
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
     listing.insert(folder + L"\\" + name);
-    if (recurse && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) List(folder + L"\\" + name, pattern, true, listing);
+    if (recurse && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      List(folder + L"\\" + name, pattern, true, listing);
   } while (FindNextFileW(find.get(), &found));
 }
 
@@ -116,7 +118,8 @@ void List(const std::wstring& folder, const wchar_t* pattern, bool recurse, std:
 // home folder, whose other content changes by itself) and all of both Start menus.
 std::set<std::wstring> ShellFolderListing() {
   std::set<std::wstring> listing;
-  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) List(ShellFolder(csidl), L"*.lnk", false, listing);
+  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY})
+    List(ShellFolder(csidl), L"*.lnk", false, listing);
   for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) List(ShellFolder(csidl), L"*", true, listing);
   return listing;
 }
@@ -176,7 +179,8 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
   const Row rows[] = {
       {"build 22631, WMI unreachable, ExtAll on", false, L"nolegacy", 1, "-install -extall\n",
        "-install -extall\n-Uninstall\n"},
-      {"build 22631, WMI unreachable, ExtAll off", false, L"nolegacy noextall", 1, "-install\n", "-install\n-Uninstall\n"},
+      {"build 22631, WMI unreachable, ExtAll off", false, L"nolegacy noextall", 1, "-install\n",
+       "-install\n-Uninstall\n"},
       {"build 22631, WMI naming a Windows 10", true, L"nolegacy", std::nullopt, "<missing>", "<missing>"},
   };
   const ScopedPrefixBuild build(L"22631");
@@ -216,9 +220,11 @@ TEST_F(IntegrationGuard, SettingsFileWithIntegrationOffKeepsTheMachineAsItWas) {
   ExpectUnchanged(before);
   EXPECT_FALSE(install.Exists(kInstallerRecord));
   const std::string file = ReadFileBytes(install.Path(L"Bramix.ini"));
-  for (const wchar_t* line : {L"HKCU\\Setup\\.zpk\\Set=1", L"HKCU\\Setup\\.001\\Set=1", L"HKCU\\Setup\\Links\\Desktop=1",
-                              L"HKCU\\Setup\\ShellExt=1", L"HKCU\\Setup\\LegacyMenu=1"})
-    EXPECT_NE(std::string::npos, file.find(Utf16Bytes(std::wstring(L"\n") + line + L"\r\n"))) << testing::PrintToString(line);
+  for (const wchar_t* line :
+       {L"HKCU\\Setup\\.zpk\\Set=1", L"HKCU\\Setup\\.001\\Set=1", L"HKCU\\Setup\\Links\\Desktop=1",
+        L"HKCU\\Setup\\ShellExt=1", L"HKCU\\Setup\\LegacyMenu=1"})
+    EXPECT_NE(std::string::npos, file.find(Utf16Bytes(std::wstring(L"\n") + line + L"\r\n")))
+        << testing::PrintToString(line);
 }
 
 TEST_F(IntegrationGuard, RefusedFirstMachineWriteStopsTheApplyBeforeAnyRegistration) {

@@ -16,8 +16,7 @@ CreateKeyFunction originalCreateKey = nullptr;
 bool refused = false;
 
 LSTATUS WINAPI RefuseFirstMachineWrite(HKEY root, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
-                                       REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
-                                       LPDWORD disposition) {
+                                       REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
   if (root == HKEY_LOCAL_MACHINE && !refused) {
     refused = true;
     return ERROR_ACCESS_DENIED;
