@@ -1,8 +1,10 @@
-// Does what a confirmed setup does with an all-on record (or, given "off", an
-// all-off one), for the folder it lies in: saves the record, applies it to Windows
-// and writes the Add/Remove Programs entry, with OLE initialised as the program's
-// entry routine does. Exits with 0 when the apply went through, 1 when it stopped
-// early, 255 without OLE.
+// Does what a confirmed setup does with an all-on record, for the folder it lies
+// in: saves the record, applies it to Windows, writes the Add/Remove Programs entry
+// and, as the end of a run does, writes a settings file in use back; OLE is
+// initialised as the program's entry routine does. Arguments change the record:
+// "off" makes it all-off, "nolegacy" clears LegacyMenu and "noextall" clears
+// ExtAll. Exits with 0 when the apply went through, 1 when it stopped early, 255
+// without OLE.
 #include <windows.h>
 #include <ole2.h>
 
@@ -10,6 +12,7 @@
 
 #include "integration/apply_integration.h"
 #include "integration/options_storage.h"
+#include "settings/settings_store.h"
 #include "uninstall/install_record.h"
 
 namespace {
@@ -28,14 +31,23 @@ IntegrationOptions Record(bool on) {
   return record;
 }
 
+bool HasArgument(int argc, wchar_t** argv, const wchar_t* word) {
+  for (int i = 1; i < argc; ++i)
+    if (std::wcscmp(argv[i], word) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (FAILED(OleInitialize(nullptr))) return 255;
-  const IntegrationOptions record = Record(!(argc > 1 && std::wcscmp(argv[1], L"off") == 0));
+  IntegrationOptions record = Record(!HasArgument(argc, argv, L"off"));
+  if (HasArgument(argc, argv, L"nolegacy")) record.LegacyMenu = false;
+  if (HasArgument(argc, argv, L"noextall")) record.ExtAll = false;
   SaveIntegrationOptions(record);
   const bool applied = ApplyIntegration(record);
   WriteUninstallEntry();
+  SaveSettingsFile();
   OleUninitialize();
   return applied ? 0 : 1;
 }
