@@ -192,12 +192,22 @@ TEST_F(ContextItemsDialogTest, ControlsAreLaidOutAsTheTemplateSays) {
     SCOPED_TRACE(mode.name);
     ASSERT_TRUE(RunDialog(mode, [&](HWND dialog) {
       EXPECT_EQ(L"Voci del menu contestuale", WindowText(dialog));
-      RECT size = {0, 0, 433, 213};
-      MapDialogRect(dialog, &size);
+      constexpr LONG kStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+      EXPECT_EQ(kStyle, GetWindowLongW(dialog, GWL_STYLE) & (kStyle | DS_CENTER));
+      LOGFONTW font = {};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
+      EXPECT_EQ(std::wstring(L"MS Shell Dlg 2"), font.lfFaceName);
+      RECT place = {42, 51, 433, 213};
+      MapDialogRect(dialog, &place);
+      // Without an owner the origin is the client area's place on the screen.
+      POINT origin = {0, 0};
+      ClientToScreen(dialog, &origin);
       RECT client;
       GetClientRect(dialog, &client);
-      EXPECT_EQ(size.right, client.right);
-      EXPECT_EQ(size.bottom, client.bottom);
+      EXPECT_EQ(place.left, origin.x);
+      EXPECT_EQ(place.top, origin.y);
+      EXPECT_EQ(place.right, client.right);
+      EXPECT_EQ(place.bottom, client.bottom);
       for (const Control& control : kControls) ExpectControlAsLaidOut(dialog, control, mode);
     }));
   }
