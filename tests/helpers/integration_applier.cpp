@@ -1,13 +1,14 @@
 // Does what a confirmed setup does with an all-on record (or, given "off", an
 // all-off one), for the folder it lies in: saves the record, applies it to Windows
-// and writes the Add/Remove Programs entry, with OLE initialised as the program's
-// entry routine does. Exits with 0 when the apply went through, 1 when it stopped
+// and writes the Add/Remove Programs entry for the Uninstall.exe beside it, as
+// that program's setup would, with OLE initialised as its entry routine does. Exits with 0 when the apply went through, 1 when it stopped
 // early, 255 without OLE.
 #include <windows.h>
 #include <ole2.h>
 
 #include <cwchar>
 
+#include "environment/paths.h"
 #include "integration/apply_integration.h"
 #include "integration/options_storage.h"
 #include "uninstall/install_record.h"
@@ -35,7 +36,7 @@ int wmain(int argc, wchar_t** argv) {
   const IntegrationOptions record = Record(!(argc > 1 && std::wcscmp(argv[1], L"off") == 0));
   SaveIntegrationOptions(record);
   const bool applied = ApplyIntegration(record);
-  WriteUninstallEntry();
+  WriteUninstallEntry(GetModuleFolderFile(L"Uninstall.exe"));
   OleUninitialize();
   return applied ? 0 : 1;
 }
