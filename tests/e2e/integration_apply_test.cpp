@@ -3,12 +3,14 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "environment/com_owners.h"
 #include "integration_stage.h"
+#include "support/file_bytes.h"
 #include "support/registry_snapshot.h"
 
 namespace {
@@ -273,4 +275,129 @@ TEST_F(IntegrationApplied, AllOnRecordMakesTheShortcutsWhoseTargetsExist) {
     EXPECT_EQ(shortcut.WorkOnDesktop ? desktop : L"", link.WorkFolder);
     EXPECT_EQ(shortcut.ThemeIcon ? WithFolder(kThemeIcon, kFolder) : L"", link.Icon);
   }
+}
+
+namespace {
+
+// The files of a folder with their bytes, those of its subfolders too when `deep`.
+using FileContents = std::map<std::wstring, std::string>;
+
+void ListFiles(const std::wstring& folder, bool deep, FileContents& files) {
+  WIN32_FIND_DATAW data;
+  UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files[folder + L"\\" + name] = ReadFileBytes(folder + L"\\" + name);
+    else if (deep)
+      ListFiles(folder + L"\\" + name, deep, files);
+  } while (FindNextFileW(find.get(), &data));
+}
+
+// The installation folder, the folders that hold the product's shortcuts and its
+// program groups. The desktops and the Start menu are not entered: under Wine the
+// user's desktop can be the whole home folder.
+FileContents ProductFiles(const std::wstring& installFolder) {
+  FileContents files;
+  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU})
+    ListFiles(ShellFolderPath(csidl), false, files);
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) ListFiles(ShellFolderPath(csidl) + L"\\Bramix", true, files);
+  ListFiles(installFolder, true, files);
+  return files;
+}
+
+constexpr wchar_t kReapplyFolder[] = L"C:\\Program Files\\BramixReapply";
+
+// An all-off apply is not an uninstall: these stay, on purpose, and only the
+// uninstall run takes them away. The ProgIDs and ".rev" are registered on every
+// apply whatever the record says; the application path, the capabilities (which
+// say what the product can open, not what it owns) and the Add/Remove entry are
+// written on every apply too; the user's settings and the previous-association
+// records stay under the product key. The shell extension's registration makes
+// keys on the way to its own entries, and they stay, empty, when it takes its
+// entries away. Each name is a key with its values; one ending in "\*" stands
+// for everything below it as well.
+const std::set<std::wstring> kKeptByAnAllOffApply = {
+    L"Software\\Bramix",
+    L"Software\\Bramix\\*",
+    L"Software\\Classes\\.rev",
+    L"Software\\Classes\\Bramix",
+    L"Software\\Classes\\Bramix\\DefaultIcon",
+    L"Software\\Classes\\Bramix\\shell",
+    L"Software\\Classes\\Bramix\\shell\\*",
+    L"Software\\Classes\\Bramix.ZIP",
+    L"Software\\Classes\\Bramix.ZIP\\DefaultIcon",
+    L"Software\\Classes\\Bramix.ZIP\\shell",
+    L"Software\\Classes\\Bramix.ZIP\\shell\\*",
+    L"Software\\Classes\\Bramix.REV",
+    L"Software\\Classes\\Bramix.REV\\DefaultIcon",
+    L"Software\\Classes\\Bramix.REV\\shell",
+    L"Software\\Classes\\Bramix.REV\\shell\\*",
+    L"Software\\RegisteredApplications",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe",
+    L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver",
+    L"Software\\Classes\\Bramix\\shellex",
+    L"Software\\Classes\\Bramix\\shellex\\ContextMenuHandlers",
+    L"Software\\Classes\\Bramix\\shellex\\PropertySheetHandlers",
+    L"Software\\Classes\\Bramix.ZIP\\shellex",
+    L"Software\\Classes\\Bramix.ZIP\\shellex\\ContextMenuHandlers",
+    L"Software\\Classes\\Bramix.ZIP\\shellex\\PropertySheetHandlers",
+    L"Software\\Classes\\Drive",
+    L"Software\\Classes\\Drive\\shellex",
+    L"Software\\Classes\\Drive\\shellex\\DragDropHandlers",
+    L"Software\\Classes\\exefile\\shellex",
+    L"Software\\Classes\\exefile\\shellex\\PropertySheetHandlers",
+    L"Software\\Classes\\folder\\shellex\\DragDropHandlers",
+};
+
+// The template files stay in the program folder once written.
+const std::set<std::wstring> kFilesKeptByAnAllOffApply = {L"zpknew.dat", L"zipnew.dat"};
+
+bool Kept(const std::wstring& line, const std::set<std::wstring>& keys) {
+  const std::wstring key = line.substr(0, line.find(L'|'));
+  if (keys.count(key)) return true;
+  for (const std::wstring& kept : keys)
+    if (kept.size() > 2 && kept.compare(kept.size() - 2, 2, L"\\*") == 0 &&
+        key.compare(0, kept.size() - 1, kept, 0, kept.size() - 1) == 0)
+      return true;
+  return false;
+}
+
+class IntegrationReapply : public testing::Test {
+ protected:
+  void TearDown() override { stage_.Uninstall(); }
+
+  IntegrationStage stage_{kReapplyFolder, kProductFiles};
+};
+
+}  // namespace
+
+TEST_F(IntegrationReapply, SameRecordTwiceGivesTheSameRegistryAndFiles) {
+  ASSERT_EQ(0u, stage_.Apply());
+  const RegistryLines once = RegistrySnapshot();
+  const FileContents filesOnce = ProductFiles(kReapplyFolder);
+
+  ASSERT_EQ(0u, stage_.Apply());
+  const RegistryLines twice = RegistrySnapshot();
+  for (const std::wstring& line : Minus(twice, once)) ADD_FAILURE() << "gained: " << testing::PrintToString(line);
+  for (const std::wstring& line : Minus(once, twice)) ADD_FAILURE() << "lost: " << testing::PrintToString(line);
+  EXPECT_EQ(filesOnce, ProductFiles(kReapplyFolder));
+}
+
+TEST_F(IntegrationReapply, AllOffAfterAllOnGivesTheStateFromBefore) {
+  const RegistryLines before = RegistrySnapshot();
+  const FileContents filesBefore = ProductFiles(kReapplyFolder);
+
+  ASSERT_EQ(0u, stage_.Apply());
+  ASSERT_EQ(0u, stage_.Apply(L"off"));
+  const RegistryLines after = RegistrySnapshot();
+  for (const std::wstring& line : Minus(after, before))
+    if (!Kept(line, kKeptByAnAllOffApply)) ADD_FAILURE() << "left behind: " << testing::PrintToString(line);
+  for (const std::wstring& line : Minus(before, after)) ADD_FAILURE() << "lost: " << testing::PrintToString(line);
+  FileContents filesAfter = ProductFiles(kReapplyFolder);
+  for (const std::wstring& name : kFilesKeptByAnAllOffApply) filesAfter.erase(stage_.Path(name));
+  EXPECT_EQ(filesBefore, filesAfter);
 }
