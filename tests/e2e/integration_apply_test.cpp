@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 
-#include "environment/com_owners.h"
 #include "integration_stage.h"
 #include "support/file_bytes.h"
 #include "support/registry_snapshot.h"
@@ -159,38 +157,6 @@ DWORD FolderKiB(const std::wstring& folder) {
     } while (FindNextFileW(find.get(), &data));
   }
   return static_cast<DWORD>((bytes + 1023) / 1024);
-}
-
-struct LinkProperties {
-  std::wstring Target;
-  std::wstring Description;
-  std::wstring WorkFolder;
-  std::wstring Icon;
-};
-
-// The properties of a shortcut file as the shell link object reads them back.
-bool ReadShortcut(const std::wstring& path, LinkProperties& out) {
-  ComPtr<IShellLinkW> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(link.GetAddressOf()))))
-    return false;
-  ComPtr<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())))) return false;
-  if (FAILED(file->Load(path.c_str(), STGM_READ))) return false;
-  wchar_t text[MAX_PATH * 2] = {};
-  int icon = 0;
-  link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-  out.Target = text;
-  text[0] = 0;
-  link->GetDescription(text, MAX_PATH);
-  out.Description = text;
-  text[0] = 0;
-  link->GetWorkingDirectory(text, MAX_PATH);
-  out.WorkFolder = text;
-  text[0] = 0;
-  link->GetIconLocation(text, MAX_PATH, &icon);
-  out.Icon = text;
-  return true;
 }
 
 struct Shortcut {

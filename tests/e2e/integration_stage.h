@@ -3,10 +3,12 @@
 // the applier beside Uninstall.exe, and the reads that the checks share.
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <vector>
 
+#include "environment/com_owners.h"
 #include "environment/unique_handle.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
@@ -44,6 +46,38 @@ inline std::wstring ShellFolderPath(int csidl) {
 }
 
 inline bool PathFound(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+struct LinkProperties {
+  std::wstring Target;
+  std::wstring Description;
+  std::wstring WorkFolder;
+  std::wstring Icon;
+};
+
+// The properties of a shortcut file as the shell link object reads them back.
+inline bool ReadShortcut(const std::wstring& path, LinkProperties& out) {
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(link.GetAddressOf()))))
+    return false;
+  ComPtr<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())))) return false;
+  if (FAILED(file->Load(path.c_str(), STGM_READ))) return false;
+  wchar_t text[MAX_PATH * 2] = {};
+  int icon = 0;
+  link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+  out.Target = text;
+  text[0] = 0;
+  link->GetDescription(text, MAX_PATH);
+  out.Description = text;
+  text[0] = 0;
+  link->GetWorkingDirectory(text, MAX_PATH);
+  out.WorkFolder = text;
+  text[0] = 0;
+  link->GetIconLocation(text, MAX_PATH, &icon);
+  out.Icon = text;
+  return true;
+}
 
 // Replaces every "<folder>" in a text with the installation folder.
 inline std::wstring WithFolder(std::wstring text, const std::wstring& folder) {
