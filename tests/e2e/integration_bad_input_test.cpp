@@ -143,6 +143,8 @@ TEST_F(IntegrationBadInput, MenuItemsThatAreStringsAreReadAsTheirBytes) {
   }
 }
 
+// Wine cannot make a junction; a unix link to a folder stands in for one, shown
+// to the program as a folder with the reparse-point attribute.
 TEST_F(IntegrationBadInput, ProgramGroupThatIsAJunctionKeepsWhatIsBehindIt) {
   struct Group {
     const char* Name;
