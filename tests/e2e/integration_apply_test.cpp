@@ -115,15 +115,9 @@ struct ExtensionClass {
 };
 const ExtensionClass kClasses[] = {{kClsid32, L"Bramix32"}, {kClsid64, L"Bramix"}};
 
-std::wstring Replace(std::wstring text, const std::wstring& token, const std::wstring& by) {
-  for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + by.size()))
-    text.replace(at, token.size(), by);
-  return text;
-}
-
 void ExpectEntry(const Entry& entry, const ExtensionClass& shellClass) {
   auto fill = [&](const wchar_t* text) {
-    return WithFolder(Replace(Replace(text, L"<clsid>", shellClass.Clsid), L"<name>", shellClass.Name), kFolder);
+    return WithFolder(ReplaceAll(ReplaceAll(text, L"<clsid>", shellClass.Clsid), L"<name>", shellClass.Name), kFolder);
   };
   const std::wstring key = fill(entry.Key);
   const std::wstring name = entry.Name ? fill(entry.Name) : L"";
@@ -185,23 +179,24 @@ const Shortcut kShortcuts[] = {
 class IntegrationApplied : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    stage_ = new IntegrationStage(kFolder, kProductFiles);
-    zipIcon_ = new ScopedRegistryValue(HKEY_CLASSES_ROOT, L"Bramix.ZIP\\DefaultIcon", nullptr);
+    stage_ = std::make_unique<IntegrationStage>(kFolder, kProductFiles);
+    zipIcon_ = std::make_unique<ScopedRegistryValue>(HKEY_CLASSES_ROOT, L"Bramix.ZIP\\DefaultIcon", nullptr);
     zipIcon_->SetText(L"C:\\Themes\\zip.ico,3");
-    themeIcon_ = new ScopedRegistryValue(HKEY_CURRENT_USER, L"Software\\Bramix\\Interface\\Themes", L"ShellExtIcon");
+    themeIcon_ = std::make_unique<ScopedRegistryValue>(HKEY_CURRENT_USER, L"Software\\Bramix\\Interface\\Themes",
+                                                       L"ShellExtIcon");
     themeIcon_->SetText(WithFolder(kThemeIcon, kFolder));
     applied_ = stage_->Apply();
   }
   static void TearDownTestSuite() {
     stage_->Uninstall();
-    delete themeIcon_;
-    delete zipIcon_;
-    delete stage_;
+    themeIcon_.reset();
+    zipIcon_.reset();
+    stage_.reset();
   }
 
-  static inline IntegrationStage* stage_ = nullptr;
-  static inline ScopedRegistryValue* zipIcon_ = nullptr;
-  static inline ScopedRegistryValue* themeIcon_ = nullptr;
+  static inline std::unique_ptr<IntegrationStage> stage_;
+  static inline std::unique_ptr<ScopedRegistryValue> zipIcon_;
+  static inline std::unique_ptr<ScopedRegistryValue> themeIcon_;
   static inline DWORD applied_ = STILL_ACTIVE;
 };
 

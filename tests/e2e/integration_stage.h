@@ -79,12 +79,15 @@ inline bool ReadShortcut(const std::wstring& path, LinkProperties& out) {
   return true;
 }
 
-// Replaces every "<folder>" in a text with the installation folder.
-inline std::wstring WithFolder(std::wstring text, const std::wstring& folder) {
-  const std::wstring token = L"<folder>";
-  for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + folder.size()))
-    text.replace(at, token.size(), folder);
+inline std::wstring ReplaceAll(std::wstring text, const std::wstring& token, const std::wstring& by) {
+  for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + by.size()))
+    text.replace(at, token.size(), by);
   return text;
+}
+
+// Puts the installation folder in for every "<folder>" of a text.
+inline std::wstring WithFolder(const std::wstring& text, const std::wstring& folder) {
+  return ReplaceAll(text, L"<folder>", folder);
 }
 
 // The staged folder holds the given stand-in files (one byte each), the applier and
