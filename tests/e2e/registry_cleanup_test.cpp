@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr DWORD kTimeout = 60000;
-
 // The two product trees that the uninstall run deletes whole.
 struct ProductTree {
   const char* name;
@@ -41,13 +39,7 @@ class RegistryCleanup : public testing::Test {
   }
   void TearDown() override { RemoveTrees(); }
 
-  // Runs Uninstall.exe /s and waits for it and its removal script.
-  void RunSilently() {
-    ChildProcess program;
-    ASSERT_TRUE(program.Start(install_.Exe(), L"/s"));
-    EXPECT_TRUE(program.Wait(kTimeout));
-    EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
-  }
+  void RunSilently() { RunToTheEnd(install_.Exe(), L"/s"); }
 
  private:
   static void RemoveTrees() {

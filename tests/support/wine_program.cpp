@@ -1,5 +1,6 @@
 #include "support/wine_program.h"
 
+#include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -49,6 +50,14 @@ void ChildProcess::Kill() {
 }
 
 ChildProcess::~ChildProcess() { Kill(); }
+
+DWORD RunToTheEnd(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir) {
+  ChildProcess program;
+  EXPECT_TRUE(program.Start(exe, args, currentDir)) << testing::PrintToString(exe);
+  EXPECT_TRUE(program.Wait(60000)) << testing::PrintToString(exe);
+  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", 60000));
+  return program.ExitCode();
+}
 
 ScopedEnvVar::ScopedEnvVar(const wchar_t* name, const wchar_t* value) : name_(name) {
   DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);

@@ -32,6 +32,11 @@ class ChildProcess {
   DWORD pid_ = 0;
 };
 
+// Starts `exe` with `args` (in `currentDir` when not empty), waits for it and then for
+// every cmd.exe (its removal script), and gives its exit code; a failed start or a
+// time-out fails the test, and the code is then STILL_ACTIVE.
+DWORD RunToTheEnd(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir = L"");
+
 // Sets (or, with null, removes) an environment variable of the test process, which
 // child processes inherit, and restores the old value when it goes away.
 class ScopedEnvVar {
