@@ -88,8 +88,6 @@ TEST_F(IntegrationOptionsTest, JarAndIsoAreOfferedAsTheirCurrentOwnerAllows) {
       {".jar of the product's ZIP in other case, stored off", kJarRow, L"bramix.zip", 0, false},
       {".iso with an empty default, nothing stored", kIsoRow, L"", std::nullopt, true},
       {".iso without a key, stored off", kIsoRow, nullptr, 0, false},
-      {".iso of another program, stored on", kIsoRow, L"Windows.IsoFile", 1, false},
-      {".iso of the product, stored on", kIsoRow, L"Bramix", 1, true},
   };
   const ScopedWindows11 windows10(false);
   for (const Row& row : rows) {

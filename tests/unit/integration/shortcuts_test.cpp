@@ -117,13 +117,6 @@ std::set<std::wstring> Listing(const std::wstring& folder) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void ExpectEmpty(const std::vector<std::wstring>& folders) {
-  for (const std::wstring& folder : folders) {
-    SCOPED_TRACE(testing::PrintToString(folder));
-    EXPECT_TRUE(Listing(folder).empty());
-  }
-}
-
 enum ShortcutChoice : unsigned { kDesktop = 1, kStartMenu = 2, kPrograms = 4, kNone = 0 };
 
 IntegrationOptions WithShortcuts(unsigned choices) {
@@ -266,7 +259,8 @@ TEST_F(ShortcutsTest, NothingIsWrittenWhenTheSettingsFileForbidsIntegration) {
   SplitTextLines(L"Global\\Integration=0\n", lines);
   WritableSettingsStore().LoadLines(lines, L"");
   UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
-  ExpectEmpty({CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")});
+  for (const std::wstring& folder : {CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")})
+    EXPECT_TRUE(Listing(folder).empty()) << testing::PrintToString(folder);
 }
 
 namespace {
