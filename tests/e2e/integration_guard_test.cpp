@@ -11,6 +11,7 @@
 
 #include "support/file_bytes.h"
 #include "support/registry_snapshot.h"
+#include "support/registry_values.h"
 #include "support/prefix_version.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
@@ -21,32 +22,13 @@ constexpr DWORD kTimeout = 60000;
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\BramixGuard";
 constexpr wchar_t kInstaller[] = L"ZpkExtInstaller.exe";
 constexpr wchar_t kInstallerRecord[] = L"ZpkExtInstaller.exe.args";
+constexpr wchar_t kSetupKey[] = L"Software\\Bramix\\Setup";
 // Classic context-menu handler keys, one of each kind the classic registration writes.
 const wchar_t* const kClassicMenuKeys[] = {
     L"*\\shellex\\ContextMenuHandlers\\Bramix",
     L"lnkfile\\shellex\\ContextMenuHandlers\\Bramix32",
     L"Bramix.ZIP\\shellex\\ContextMenuHandlers\\{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}",
 };
-
-bool ClassKeyExists(const wchar_t* key) {
-  UniqueHkey opened;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
-}
-
-std::optional<DWORD> NewContextMenu() {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"NewContextMenu", RRF_RT_REG_DWORD, nullptr, &value,
-                   &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return value;
-}
-
-std::wstring ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
 
 // The entries of a folder matching the pattern, and with `recurse` those of its
 // subfolders too, one full path each.
@@ -145,9 +127,9 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
     EXPECT_EQ("<missing>", ReadFileBytes(record)) << "the applier waited for the installer";
     EXPECT_TRUE(WaitForProcessesToEnd(kInstaller, kTimeout));
     EXPECT_EQ(row.installRecord, ReadFileBytes(record));
-    EXPECT_EQ(row.newContextMenu, NewContextMenu());
-    EXPECT_TRUE(ClassKeyExists(L"Bramix\\shellex\\DropHandler"));
-    for (const wchar_t* key : kClassicMenuKeys) EXPECT_EQ(row.wmiReachable, ClassKeyExists(key)) << key;
+    EXPECT_EQ(row.newContextMenu, StoredDword(HKEY_CURRENT_USER, kSetupKey, L"NewContextMenu"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"Bramix\\shellex\\DropHandler"));
+    for (const wchar_t* key : kClassicMenuKeys) EXPECT_EQ(row.wmiReachable, KeyExists(HKEY_CLASSES_ROOT, key)) << key;
 
     EXPECT_EQ(0u, Run(install.Exe(), L"/s", kFolder));
     EXPECT_EQ(row.removalRecord, ReadFileBytes(record)) << "Uninstall.exe did not wait for the installer";

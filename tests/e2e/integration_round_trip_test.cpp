@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/registry_snapshot.h"
+#include "support/registry_values.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
 
@@ -43,34 +44,17 @@ const std::set<std::wstring> kEmptyKeysLeft = {
     L"Software\\RegisteredApplications",
 };
 
-std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name) {
-  wchar_t text[1024] = {};
-  DWORD size = sizeof(text);
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"<missing>";
-  return text;
-}
-
-std::wstring ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
-
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class IntegrationRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
     for (const ForeignOwner& owner : kForeignOwners) {
-      UniqueHkey existing;
-      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, owner.Extension, 0, KEY_READ, existing.put()) == ERROR_SUCCESS)
-        keptKeys_.insert(owner.Extension);
-      RegSetKeyValueW(HKEY_CLASSES_ROOT, owner.Extension, nullptr, REG_SZ, owner.ProgId,
-                      static_cast<DWORD>((wcslen(owner.ProgId) + 1) * sizeof(wchar_t)));
-      RegSetKeyValueW(HKEY_CLASSES_ROOT, owner.ProgId, nullptr, REG_SZ, L"", sizeof(wchar_t));
-      if (owner.ShellNewName)
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, (owner.Extension + std::wstring(L"\\ShellNew")).c_str(), owner.ShellNewName,
-                        REG_SZ, owner.ShellNewData, static_cast<DWORD>((wcslen(owner.ShellNewData) + 1) * 2));
+      if (KeyExists(HKEY_CLASSES_ROOT, owner.Extension)) keptKeys_.insert(owner.Extension);
+      PutText(HKEY_CLASSES_ROOT, owner.Extension, nullptr, owner.ProgId);
+      PutText(HKEY_CLASSES_ROOT, owner.ProgId, nullptr, L"");
+      const std::wstring shellNew = owner.Extension + std::wstring(L"\\ShellNew");
+      if (owner.ShellNewName) PutText(HKEY_CLASSES_ROOT, shellNew, owner.ShellNewName, owner.ShellNewData);
     }
     for (const wchar_t* name : {L"Bramix.exe", L"Bramix.chm", L"zpkext.dll", L"zpkext32.dll"})
       install_.WriteFile(name, "x");
@@ -103,12 +87,12 @@ TEST_F(IntegrationRoundTrip, UninstallAfterAnAllOnApplyGivesTheRegistryBackAsItW
   const std::wstring groups[] = {ShellFolder(CSIDL_PROGRAMS) + L"\\Bramix", ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Bramix"};
 
   ASSERT_EQ(0u, RunToTheEnd(install_.Path(L"integration_applier.exe"), L"", install_.Folder()));
-  EXPECT_EQ(L"Bramix.ZIP", ReadText(HKEY_CLASSES_ROOT, L".zip", nullptr));
-  EXPECT_EQ(std::wstring(kFolder) + L"\\zipnew.dat", ReadText(HKEY_CLASSES_ROOT, L".zip\\ShellNew", L"FileName"));
-  EXPECT_EQ(L"Bramix", ReadText(HKEY_CLASSES_ROOT, L".cab", nullptr));
-  EXPECT_EQ(kProgram, ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr));
-  EXPECT_EQ(kFolder, ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, L"Path"));
-  EXPECT_EQ(kProgram, ReadText(HKEY_LOCAL_MACHINE, L"Software\\Bramix", L"exe64"));
+  EXPECT_EQ(L"Bramix.ZIP", StoredText(HKEY_CLASSES_ROOT, L".zip", nullptr));
+  EXPECT_EQ(std::wstring(kFolder) + L"\\zipnew.dat", StoredText(HKEY_CLASSES_ROOT, L".zip\\ShellNew", L"FileName"));
+  EXPECT_EQ(L"Bramix", StoredText(HKEY_CLASSES_ROOT, L".cab", nullptr));
+  EXPECT_EQ(kProgram, StoredText(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr));
+  EXPECT_EQ(kFolder, StoredText(HKEY_LOCAL_MACHINE, kAppPathKey, L"Path"));
+  EXPECT_EQ(kProgram, StoredText(HKEY_LOCAL_MACHINE, L"Software\\Bramix", L"exe64"));
   for (const std::wstring& group : groups) EXPECT_TRUE(Exists(group + L"\\Bramix.lnk")) << group;
 
   RunToTheEnd(install_.Exe(), L"/s", install_.Folder());

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "support/registry_values.h"
 #include "support/wine_program.h"
 
 namespace {
@@ -23,11 +24,6 @@ void CreateKey(HKEY root, const std::wstring& path) {
   ASSERT_EQ(ERROR_SUCCESS,
             RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr))
       << path.size() << " characters";
-}
-
-bool KeyExists(HKEY root, const std::wstring& path) {
-  UniqueHkey key;
-  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 class RegistryCleanup : public testing::Test {

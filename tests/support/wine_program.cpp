@@ -18,6 +18,12 @@ std::wstring TestBinFolder() {
 
 std::wstring BuiltUninstallExe() { return TestBinFolder() + L"\\Uninstall.exe"; }
 
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir) {
   std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW startup{};

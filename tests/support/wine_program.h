@@ -13,6 +13,8 @@
 // programs are built.
 std::wstring TestBinFolder();
 std::wstring BuiltUninstallExe();
+// The path of a shell folder (a CSIDL_ value), empty when the prefix has none.
+std::wstring ShellFolder(int csidl);
 
 class ChildProcess {
  public:

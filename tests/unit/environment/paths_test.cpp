@@ -6,6 +6,7 @@
 
 #include "support/import_patch.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 
 namespace {
 
@@ -42,8 +43,7 @@ DWORD WINAPI LongModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
 }
 
 void SetProductAppData(const std::wstring& folder) {
-  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
-                                           folder.c_str(), static_cast<DWORD>((folder.size() + 1) * 2)));
+  ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", folder));
 }
 
 }  // namespace

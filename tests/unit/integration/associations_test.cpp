@@ -13,6 +13,7 @@
 #include "environment/unique_handle.h"
 #include "integration/options_storage.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 
 namespace {
 
@@ -23,13 +24,10 @@ struct Value {
 };
 
 void Put(HKEY root, const Value& value) {
-  if (const DWORD* number = std::get_if<DWORD>(&value.data)) {
-    RegSetKeyValueW(root, value.key.c_str(), value.name, REG_DWORD, number, sizeof(DWORD));
-    return;
-  }
-  const std::wstring& text = std::get<std::wstring>(value.data);
-  RegSetKeyValueW(root, value.key.c_str(), value.name, REG_SZ, text.c_str(),
-                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (const DWORD* number = std::get_if<DWORD>(&value.data))
+    PutDword(root, value.key, value.name, *number);
+  else
+    PutText(root, value.key, value.name, std::get<std::wstring>(value.data));
 }
 
 // Every key below `path` ("key\") and every value ("key\:name" = type and bytes).
@@ -57,14 +55,6 @@ std::map<std::wstring, std::wstring> ClassesRoot() {
   std::map<std::wstring, std::wstring> state;
   Collect(HKEY_CLASSES_ROOT, L"", state);
   return state;
-}
-
-// The default value of a key of HKEY_CLASSES_ROOT, "<none>" when there is no text.
-std::wstring DefaultText(const std::wstring& key) {
-  wchar_t text[1024];
-  DWORD bytes = sizeof(text);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"", RRF_RT_REG_SZ, nullptr, text, &bytes) != 0) return L"<none>";
-  return text;
 }
 
 IntegrationOptions AllFormats(bool on) {
@@ -145,7 +135,7 @@ TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereN
   };
   for (const auto& [progId, icon] : rows) {
     SCOPED_TRACE(std::string(progId.begin(), progId.end()));
-    EXPECT_EQ(L"\"" + program + L"\" \"%1\"", DefaultText(progId + L"\\shell\\open\\command"));
-    EXPECT_EQ(icon, DefaultText(progId + L"\\DefaultIcon"));
+    EXPECT_EQ(L"\"" + program + L"\" \"%1\"", StoredText(HKEY_CLASSES_ROOT, progId + L"\\shell\\open\\command", L""));
+    EXPECT_EQ(icon, StoredText(HKEY_CLASSES_ROOT, progId + L"\\DefaultIcon", L""));
   }
 }

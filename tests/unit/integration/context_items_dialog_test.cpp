@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
 #include "support/wine_program.h"
@@ -97,32 +98,6 @@ void CALLBACK DriveDialogOnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
 // Presses a control as a click of the user would.
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-void StoreNumber(const wchar_t* key, const wchar_t* name, DWORD number) {
-  RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &number, sizeof(number));
-}
-
-std::optional<DWORD> StoredNumber(const wchar_t* key, const wchar_t* name) {
-  DWORD number = 0;
-  DWORD size = sizeof(number);
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &number, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return number;
-}
-
-std::wstring StoredText(const wchar_t* key, const wchar_t* name) {
-  wchar_t text[2048] = L"<missing>";
-  DWORD size = sizeof(text);
-  RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size);
-  return text;
-}
-
-bool KeyExists(const wchar_t* key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
-}
-
 class ContextItemsDialogTest : public RegistrySandbox {
  protected:
   // Opens the dialog as the settings dialog does, in the given mode, and hands it
@@ -177,7 +152,7 @@ TEST_F(ContextItemsDialogTest, TopGroupsTickTheirFirstNonZeroRowOnly) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     RegDeleteTreeW(HKEY_CURRENT_USER, kTopMenuItemsKey);
-    for (const auto& [name, number] : row.stored) StoreNumber(kTopMenuItemsKey, name, number);
+    for (const auto& [name, number] : row.stored) PutDword(HKEY_CURRENT_USER, kTopMenuItemsKey, name, number);
     ASSERT_TRUE(RunDialog(kWindows11Single, [&](HWND dialog) {
       for (int id = 113; id <= 118; ++id) {
         const bool expected = std::find(row.ticked.begin(), row.ticked.end(), id) != row.ticked.end();
@@ -199,20 +174,21 @@ TEST_F(ContextItemsDialogTest, EachBoxIsStoredUnderItsOwnValue) {
     }));
     for (const Control& other : kControls) {
       if (!IsRegularItem(other)) continue;
-      EXPECT_EQ(other.id == item.id ? 1u : 0u, StoredNumber(kMenuItemsKey, other.value)) << "control " << other.id;
+      const DWORD expected = other.id == item.id ? 1 : 0;
+      EXPECT_EQ(expected, StoredDword(HKEY_CURRENT_USER, kMenuItemsKey, other.value)) << "control " << other.id;
     }
   }
 }
 
 TEST_F(ContextItemsDialogTest, ConfirmingInSingleModeWritesHiddenItemsBackUnchanged) {
-  StoreNumber(kMenuItemsKey, L"ExtrTo", 0);
-  StoreNumber(kMenuItemsKey, L"Convert", 1);
+  PutDword(HKEY_CURRENT_USER, kMenuItemsKey, L"ExtrTo", 0);
+  PutDword(HKEY_CURRENT_USER, kMenuItemsKey, L"Convert", 1);
   ASSERT_TRUE(RunDialog(kWindows11Single, [](HWND dialog) { Click(dialog, IDOK); }));
   for (const Control& item : kControls) {
     if (!IsRegularItem(item)) continue;
     const std::wstring name = item.value;
     const DWORD expected = name == L"ExtrTo" ? 0 : name == L"Convert" ? 1 : item.defaultValue;
-    EXPECT_EQ(expected, StoredNumber(kMenuItemsKey, item.value)) << testing::PrintToString(name);
+    EXPECT_EQ(expected, StoredDword(HKEY_CURRENT_USER, kMenuItemsKey, item.value)) << testing::PrintToString(name);
   }
 }
 
@@ -226,13 +202,14 @@ TEST_F(ContextItemsDialogTest, ConfirmingInSingleModeStoresTheChosenTopItems) {
   for (const Control& item : kControls) {
     if (item.shown != kSingleOnly) continue;
     const bool chosen = item.id == 115 || item.id == 118;
-    EXPECT_EQ(chosen ? 1u : 0u, StoredNumber(kTopMenuItemsKey, item.value)) << "control " << item.id;
+    const DWORD expected = chosen ? 1 : 0;
+    EXPECT_EQ(expected, StoredDword(HKEY_CURRENT_USER, kTopMenuItemsKey, item.value)) << "control " << item.id;
   }
 }
 
 TEST_F(ContextItemsDialogTest, ConfirmingWithRegularItemsOnWindows11LeavesTopMenuItemsAlone) {
   ASSERT_TRUE(RunDialog(kWindows11Cascaded, [](HWND dialog) { Click(dialog, IDOK); }));
-  EXPECT_FALSE(KeyExists(kTopMenuItemsKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTopMenuItemsKey));
 }
 
 TEST_F(ContextItemsDialogTest, StoredMasksTooLongForTheBufferShowTheDefault) {
@@ -248,8 +225,7 @@ TEST_F(ContextItemsDialogTest, StoredMasksTooLongForTheBufferShowTheDefault) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kMenuItemsKey, L"AlwaysArc", REG_SZ, row.stored.c_str(),
-                    static_cast<DWORD>((row.stored.size() + 1) * sizeof(wchar_t)));
+    PutText(HKEY_CURRENT_USER, kMenuItemsKey, L"AlwaysArc", row.stored);
     ASSERT_TRUE(RunDialog(kWindows10, [&](HWND dialog) { EXPECT_EQ(row.shown, ControlText(dialog, 127)); }));
   }
 }
@@ -259,7 +235,7 @@ TEST_F(ContextItemsDialogTest, TypedMasksAreStored) {
     SetDlgItemTextW(dialog, 127, L"*.img;*.vhd");
     Click(dialog, IDOK);
   }));
-  EXPECT_EQ(L"*.img;*.vhd", StoredText(kMenuItemsKey, L"AlwaysArc"));
+  EXPECT_EQ(L"*.img;*.vhd", StoredText(HKEY_CURRENT_USER, kMenuItemsKey, L"AlwaysArc"));
 }
 
 class ContextItemsWithSettingsFile : public ContextItemsDialogTest {

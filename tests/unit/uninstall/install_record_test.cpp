@@ -9,6 +9,7 @@
 #include "environment/paths.h"
 #include "environment/unique_handle.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
 #include "support/unix_link.h"
@@ -63,8 +64,7 @@ StoredValue ReadEntryValue(const wchar_t* name) {
 }
 
 void SetEntryString(const wchar_t* name, const std::wstring& text) {
-  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntryKey, name, REG_SZ, text.c_str(),
-                                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
+  ASSERT_TRUE(PutText(HKEY_LOCAL_MACHINE, kEntryKey, name, text));
 }
 
 }  // namespace
@@ -118,8 +118,7 @@ TEST_F(InstallRecord, DisplayIconIsKeptOnlyWhileItNamesSomethingThatExists) {
 TEST_F(InstallRecord, MsiInstallationGetsNoEntry) {
   WritableRunState().Msi = true;
   WriteUninstallEntry(Program());
-  UniqueHkey key;
-  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, key.put()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEntryKey));
 }
 
 TEST_F(InstallRecord, VersionTextTakesTheWordsOfTheLanguage) {
@@ -162,9 +161,7 @@ class PackageCopy : public InstallRecord {
     WriteSized(L"package\\Setup.exe", 10);
     ASSERT_TRUE(CreateDirectoryW(Path(L"data").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Path(L"current").c_str(), nullptr));
-    const std::wstring data = Path(L"data");
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
-                                             data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))));
+    ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", Path(L"data")));
     ASSERT_TRUE(SetCurrentFolder(Path(L"current")));
   }
   void TearDown() override {
