@@ -110,8 +110,6 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
   const Row rows[] = {
       {"build 22631, WMI unreachable, ExtAll on", false, L"nolegacy", 1, "-install -extall\n",
        "-install -extall\n-Uninstall\n"},
-      {"build 22631, WMI unreachable, ExtAll off", false, L"nolegacy noextall", 1, "-install\n",
-       "-install\n-Uninstall\n"},
       {"build 22631, WMI naming a Windows 10", true, L"nolegacy", std::nullopt, "<missing>", "<missing>"},
   };
   const ScopedPrefixVersion build(10, 0, L"22631");

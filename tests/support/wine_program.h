@@ -4,6 +4,7 @@
 // read through their controls and answered with button clicks.
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,25 @@ class StagedInstallation {
  private:
   std::wstring folder_;
 };
+
+// A file beside the test program, where the code under test looks for the program's
+// own files: empty, or a copy of another file there; deleted again when it goes.
+class ScopedProgramFile {
+ public:
+  explicit ScopedProgramFile(const std::wstring& name, const wchar_t* copyOf = nullptr);
+  ~ScopedProgramFile();
+  ScopedProgramFile(const ScopedProgramFile&) = delete;
+  ScopedProgramFile& operator=(const ScopedProgramFile&) = delete;
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// Makes zpklng.dll in the installation: a resource-only copy of its Uninstall.exe
+// whose string table holds just these texts under their ids. False when it could not
+// be made.
+bool WriteLanguageLibrary(const StagedInstallation& install, const std::map<UINT, std::wstring>& strings);
 
 // Deletes a folder with everything in it (read-only files included); ignores failures.
 void DeleteTree(const std::wstring& folder);

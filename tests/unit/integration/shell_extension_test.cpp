@@ -22,21 +22,6 @@ constexpr DWORD kView32 = RRF_SUBKEY_WOW6432KEY;
 
 // Wine hands a read with a view flag to the real predefined key, past the sandbox:
 // the 32-bit view is read from the real registry.
-// A file in the program's folder (the test's): empty, or a copy of another one.
-class ScopedProgramFile {
- public:
-  explicit ScopedProgramFile(const wchar_t* name, const wchar_t* copyOf = nullptr)
-      : path_(TestBinFolder() + L"\\" + name) {
-    if (!copyOf) WriteFileBytes(path_, "");
-    if (copyOf) CopyFileW((TestBinFolder() + L"\\" + copyOf).c_str(), path_.c_str(), FALSE);
-  }
-  ~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
 // The package and a stand-in installer that records its arguments (after 1.5 s).
 class StagedPackage {
  public:

@@ -40,22 +40,6 @@ class ScopedShellFolder {
   const ScopedRegistryValue cache_;
 };
 
-// A file beside the test program, where the code under test looks for the
-// program's targets; deleted again when the object goes.
-class ScopedTargetFile {
- public:
-  explicit ScopedTargetFile(const std::wstring& name) : path_(TestBinFolder() + L"\\" + name) {
-    WriteFileBytes(path_, "");
-  }
-  ~ScopedTargetFile() { DeleteFileW(path_.c_str()); }
-  ScopedTargetFile(const ScopedTargetFile&) = delete;
-  ScopedTargetFile& operator=(const ScopedTargetFile&) = delete;
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
 // A shortcut file as the shell link object reads it back.
 struct Shortcut {
   bool Loaded = false;
@@ -154,9 +138,9 @@ class ShortcutsTest : public TempFolderTest {
 
   const ScopedSettingsStore store_;
   const ScopedLanguageTable language_;
-  const ScopedTargetFile program_{L"Bramix.exe"};
-  const ScopedTargetFile help_{L"Bramix.chm"};
-  const ScopedTargetFile news_{L"Novit\u00e0.txt"};
+  const ScopedProgramFile program_{L"Bramix.exe"};
+  const ScopedProgramFile help_{L"Bramix.chm"};
+  const ScopedProgramFile news_{L"Novit\u00e0.txt"};
 
  private:
   struct Folder {
@@ -230,7 +214,7 @@ TEST_F(ShortcutsTest, ProgramGroupsHoldExactlyTheItemsWhoseTargetsExist) {
 }
 
 TEST_F(ShortcutsTest, GroupItemsPointAtTheirTargetsWithTheThemeIconOnTheProgramOnly) {
-  const ScopedTargetFile manual(L"Zpk.txt");
+  const ScopedProgramFile manual(L"Zpk.txt");
   UpdateShortcuts(WithShortcuts(kPrograms), kThemeIcon);
   struct Row {
     const wchar_t* link;

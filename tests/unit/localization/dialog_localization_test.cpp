@@ -135,7 +135,7 @@ TEST_F(DialogLocalizationTest, CaptionComesFromTheDialogsSection) {
 
 TEST_F(DialogLocalizationTest, InvalidSizeChangesNothing) {
   TestDialog plain(L"SETUPDLG", DS_CENTER);
-  for (const wchar_t* size : {L"100*100", L"0*120", L"120", L"-5*110"}) {
+  for (const wchar_t* size : {L"0*120", L"120"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(size)));
     ScopedLanguageTable language;
     SetLanguage("$SETUPDLG:SIZE", size);
