@@ -46,23 +46,6 @@ class InstallRecord : public RegistrySandbox {
   const ScopedTempFolder folder_;
 };
 
-struct StoredValue {
-  DWORD type = REG_NONE;  // REG_NONE when the value is missing
-  std::wstring text;
-  DWORD number = 0;
-};
-
-StoredValue ReadEntryValue(const wchar_t* name) {
-  StoredValue value;
-  std::vector<BYTE> data(0x20000, 0);
-  DWORD bytes = static_cast<DWORD>(data.size() - sizeof(wchar_t));
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kEntryKey, name, RRF_RT_ANY, &value.type, data.data(), &bytes) != 0)
-    return StoredValue{};
-  if (value.type == REG_DWORD) value.number = *reinterpret_cast<const DWORD*>(data.data());
-  if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data.data());
-  return value;
-}
-
 void SetEntryString(const wchar_t* name, const std::wstring& text) {
   ASSERT_TRUE(PutText(HKEY_LOCAL_MACHINE, kEntryKey, name, text));
 }
@@ -71,28 +54,19 @@ void SetEntryString(const wchar_t* name, const std::wstring& text) {
 
 // The values worked out from the installation; an older setup's values are replaced.
 TEST_F(InstallRecord, EntryValuesDescribeThisInstallation) {
-  const struct {
-    const wchar_t* name;
-    DWORD type;
-    std::wstring text;
-    DWORD number;
-  } kRows[] = {
-      {L"DisplayName", REG_SZ, L"Bramix 7.00 beta 1 64-bit", 0},
-      {L"UninstallString", REG_SZ, Program(), 0},
-      {L"QuietUninstallString", REG_SZ, L"\"" + Program() + L"\" /s", 0},
-      {L"DisplayIcon", REG_SZ, Path(L"Bramix\\Bramix.exe"), 0},
-      {L"InstallLocation", REG_SZ, Path(L"Bramix"), 0},
-      {L"EstimatedSize", REG_DWORD, L"", 3},
+  const std::pair<const wchar_t*, std::wstring> kTexts[] = {
+      {L"DisplayName", L"Bramix 7.00 beta 1 64-bit"},
+      {L"UninstallString", Program()},
+      {L"QuietUninstallString", L"\"" + Program() + L"\" /s"},
+      {L"DisplayIcon", Path(L"Bramix\\Bramix.exe")},
+      {L"InstallLocation", Path(L"Bramix")},
   };
-  for (const auto& row : kRows) SetEntryString(row.name, L"old");
+  for (const auto& [name, text] : kTexts) SetEntryString(name, L"old");
+  SetEntryString(L"EstimatedSize", L"old");
   WriteUninstallEntry(Program());
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.name);
-    const StoredValue stored = ReadEntryValue(row.name);
-    EXPECT_EQ(row.type, stored.type);
-    EXPECT_EQ(row.text, stored.text);
-    EXPECT_EQ(row.number, stored.number);
-  }
+  for (const auto& [name, text] : kTexts)
+    EXPECT_EQ(text, StoredText(HKEY_LOCAL_MACHINE, kEntryKey, name)) << testing::PrintToString(std::wstring(name));
+  EXPECT_EQ(3u, StoredDword(HKEY_LOCAL_MACHINE, kEntryKey, L"EstimatedSize"));
 }
 
 TEST_F(InstallRecord, DisplayIconIsKeptOnlyWhileItNamesSomethingThatExists) {
@@ -111,7 +85,7 @@ TEST_F(InstallRecord, DisplayIconIsKeptOnlyWhileItNamesSomethingThatExists) {
     SCOPED_TRACE(row.label);
     SetEntryString(L"DisplayIcon", row.before);
     WriteUninstallEntry(Program());
-    EXPECT_EQ(row.after, ReadEntryValue(L"DisplayIcon").text);
+    EXPECT_EQ(row.after, StoredText(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayIcon"));
   }
 }
 
