@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "environment/paths.h"
-#include "environment/unique_handle.h"
 #include "integration/options_storage.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_snapshot.h"
 #include "support/registry_values.h"
 
 namespace {
@@ -28,33 +27,6 @@ void Put(HKEY root, const Value& value) {
     PutDword(root, value.key, value.name, *number);
   else
     PutText(root, value.key, value.name, std::get<std::wstring>(value.data));
-}
-
-// Every key below `path` ("key\") and every value ("key\:name" = type and bytes).
-void Collect(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& out) {
-  UniqueHkey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-  out[path + L"\\"] = L"";
-  std::vector<BYTE> data(0x20000);
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD chars = 256;
-    DWORD type = 0;
-    DWORD bytes = static_cast<DWORD>(data.size());
-    if (RegEnumValueW(key.get(), i, name, &chars, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) break;
-    out[path + L"\\:" + name] = std::to_wstring(type) + L":" + std::wstring(data.begin(), data.begin() + bytes);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD chars = 256;
-    if (RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    Collect(root, path.empty() ? name : path + L"\\" + name, out);
-  }
-}
-
-std::map<std::wstring, std::wstring> ClassesRoot() {
-  std::map<std::wstring, std::wstring> state;
-  Collect(HKEY_CLASSES_ROOT, L"", state);
-  return state;
 }
 
 IntegrationOptions AllFormats(bool on) {
@@ -101,7 +73,7 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
     SCOPED_TRACE(row.name);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
     for (const Value& value : row.after.value_or(row.before)) Put(HKEY_CLASSES_ROOT, value);
-    const auto expected = ClassesRoot();
+    const auto expected = RegistryTree(HKEY_CLASSES_ROOT, L"");
     RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
     for (const Value& value : row.before) Put(HKEY_CLASSES_ROOT, value);
@@ -109,7 +81,7 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
     EXPECT_TRUE(IsOwnedByProduct(row.extension));
     for (const Value& value : row.damage) Put(HKEY_CURRENT_USER, value);
     AssociateFormats(AllFormats(false));
-    EXPECT_EQ(expected, ClassesRoot());
+    EXPECT_EQ(expected, RegistryTree(HKEY_CLASSES_ROOT, L""));
   }
   DeleteFileW(GetModuleFolderFile(L"zpknew.dat").c_str());
   DeleteFileW(GetModuleFolderFile(L"zipnew.dat").c_str());
@@ -118,9 +90,9 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
 TEST_F(Associations, ReleasingAnExtensionOfAnotherProgramChangesNothing) {
   Put(HKEY_CLASSES_ROOT, {L".ace", L"", L"Peer.ace"});
   Put(HKEY_CURRENT_USER, {L"Software\\Bramix\\Setup\\.ace", L"Exist", DWORD{0}});
-  const auto before = ClassesRoot();
+  const auto before = RegistryTree(HKEY_CLASSES_ROOT, L"");
   ReleaseExtension(L".ace");
-  EXPECT_EQ(before, ClassesRoot());
+  EXPECT_EQ(before, RegistryTree(HKEY_CLASSES_ROOT, L""));
 }
 
 TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereNoneIsSet) {
