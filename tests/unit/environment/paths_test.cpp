@@ -6,6 +6,7 @@
 
 #include "support/import_patch.h"
 #include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
 #include "support/registry_values.h"
 
 namespace {
@@ -19,20 +20,6 @@ std::wstring WithoutName(std::wstring path) {
   RemoveNameFromPath(path);
   return path;
 }
-
-// Makes a known folder current for the test's lifetime.
-class ScopedCurrentFolder {
- public:
-  explicit ScopedCurrentFolder(const std::wstring& folder) {
-    ok_ = GetCurrentFolder(saved_) && SetCurrentFolder(folder);
-  }
-  ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
-  bool Ok() const { return ok_; }
-
- private:
-  std::wstring saved_;
-  bool ok_ = false;
-};
 
 const std::wstring kLongModule = L"C:\\" + std::wstring(5000, L'd') + L"\\p.exe";
 

@@ -130,7 +130,6 @@ class PackageCopy : public InstallRecord {
  protected:
   void SetUp() override {
     InstallRecord::SetUp();
-    ASSERT_TRUE(GetCurrentFolder(savedCurrent_));
     ASSERT_TRUE(WriteFileBytes(Path(L"package\\bramix.ini"), "[Bramix]\r\nfrom the package\r\n"));
     WriteSized(L"package\\Setup.exe", 10);
     ASSERT_TRUE(CreateDirectoryW(Path(L"data").c_str(), nullptr));
@@ -138,13 +137,9 @@ class PackageCopy : public InstallRecord {
     ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", Path(L"data")));
     ASSERT_TRUE(SetCurrentFolder(Path(L"current")));
   }
-  void TearDown() override {
-    SetCurrentFolder(savedCurrent_);
-    InstallRecord::TearDown();
-  }
   std::string CopiedSettings() const { return ReadFileBytes(Path(L"current\\bramix.ini")); }
 
-  std::wstring savedCurrent_;
+  const ScopedCurrentFolder current_;
 };
 
 TEST_F(PackageCopy, SettingsFileComesFromThePackageFolder) {
