@@ -11,6 +11,8 @@
 
 #include "support/file_bytes.h"
 #include "support/registry_snapshot.h"
+#include "support/registry_values.h"
+#include "support/prefix_version.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
 
@@ -20,84 +22,13 @@ constexpr DWORD kTimeout = 60000;
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\BramixGuard";
 constexpr wchar_t kInstaller[] = L"ZpkExtInstaller.exe";
 constexpr wchar_t kInstallerRecord[] = L"ZpkExtInstaller.exe.args";
-constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr wchar_t kAppDefaultsKey[] = L"Software\\Wine\\AppDefaults\\";
-
-// The classic context-menu handler keys of both shell extension classes.
+constexpr wchar_t kSetupKey[] = L"Software\\Bramix\\Setup";
+// Classic context-menu handler keys, one of each kind the classic registration writes.
 const wchar_t* const kClassicMenuKeys[] = {
     L"*\\shellex\\ContextMenuHandlers\\Bramix",
-    L"*\\shellex\\ContextMenuHandlers\\Bramix32",
-    L"Folder\\shellex\\ContextMenuHandlers\\Bramix",
-    L"Folder\\shellex\\ContextMenuHandlers\\Bramix32",
-    L"lnkfile\\shellex\\ContextMenuHandlers\\Bramix",
     L"lnkfile\\shellex\\ContextMenuHandlers\\Bramix32",
-    L"Bramix\\shellex\\ContextMenuHandlers\\{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}",
-    L"Bramix\\shellex\\ContextMenuHandlers\\{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}",
     L"Bramix.ZIP\\shellex\\ContextMenuHandlers\\{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}",
-    L"Bramix.ZIP\\shellex\\ContextMenuHandlers\\{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}",
 };
-
-// Windows 10.0 with this build, as the prefix reports it to programs started while
-// the object lives (the prefix itself names a Windows 7).
-class ScopedPrefixBuild {
- public:
-  explicit ScopedPrefixBuild(const wchar_t* build) {
-    version_.SetText(L"10.0");
-    major_.SetNumber(10);
-    minor_.SetNumber(0);
-    build_.SetText(build);
-    buildNumber_.SetText(build);
-  }
-
- private:
-  const ScopedRegistryValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
-  const ScopedRegistryValue major_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMajorVersionNumber"};
-  const ScopedRegistryValue minor_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMinorVersionNumber"};
-  const ScopedRegistryValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuild"};
-  const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
-};
-
-// Keeps the WMI provider out of the programs of these names started while the
-// object lives, so that they cannot ask WMI which Windows runs. Wine takes a DLL
-// override from the environment only for a process started from outside Wine,
-// hence the programs' own entries in the prefix.
-class ScopedWithoutWmi {
- public:
-  explicit ScopedWithoutWmi(std::vector<std::wstring> programs) : programs_(std::move(programs)) {
-    for (const std::wstring& program : programs_)
-      RegSetKeyValueW(HKEY_CURRENT_USER, (kAppDefaultsKey + program + L"\\DllOverrides").c_str(), L"wbemprox", REG_SZ,
-                      L"", sizeof(wchar_t));
-  }
-  ~ScopedWithoutWmi() {
-    for (const std::wstring& program : programs_)
-      RegDeleteTreeW(HKEY_CURRENT_USER, (kAppDefaultsKey + program).c_str());
-  }
-  ScopedWithoutWmi(const ScopedWithoutWmi&) = delete;
-  ScopedWithoutWmi& operator=(const ScopedWithoutWmi&) = delete;
-
- private:
-  std::vector<std::wstring> programs_;
-};
-
-bool ClassKeyExists(const wchar_t* key) {
-  UniqueHkey opened;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
-}
-
-std::optional<DWORD> NewContextMenu() {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"NewContextMenu", RRF_RT_REG_DWORD, nullptr, &value,
-                   &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return value;
-}
-
-std::wstring ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
 
 // The entries of a folder matching the pattern, and with `recurse` those of its
 // subfolders too, one full path each.
@@ -179,11 +110,9 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
   const Row rows[] = {
       {"build 22631, WMI unreachable, ExtAll on", false, L"nolegacy", 1, "-install -extall\n",
        "-install -extall\n-Uninstall\n"},
-      {"build 22631, WMI unreachable, ExtAll off", false, L"nolegacy noextall", 1, "-install\n",
-       "-install\n-Uninstall\n"},
       {"build 22631, WMI naming a Windows 10", true, L"nolegacy", std::nullopt, "<missing>", "<missing>"},
   };
-  const ScopedPrefixBuild build(L"22631");
+  const ScopedPrefixVersion build(10, 0, L"22631");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::optional<ScopedWithoutWmi> withoutWmi;
@@ -196,9 +125,9 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
     EXPECT_EQ("<missing>", ReadFileBytes(record)) << "the applier waited for the installer";
     EXPECT_TRUE(WaitForProcessesToEnd(kInstaller, kTimeout));
     EXPECT_EQ(row.installRecord, ReadFileBytes(record));
-    EXPECT_EQ(row.newContextMenu, NewContextMenu());
-    EXPECT_TRUE(ClassKeyExists(L"Bramix\\shellex\\DropHandler"));
-    for (const wchar_t* key : kClassicMenuKeys) EXPECT_EQ(row.wmiReachable, ClassKeyExists(key)) << key;
+    EXPECT_EQ(row.newContextMenu, StoredDword(HKEY_CURRENT_USER, kSetupKey, L"NewContextMenu"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"Bramix\\shellex\\DropHandler"));
+    for (const wchar_t* key : kClassicMenuKeys) EXPECT_EQ(row.wmiReachable, KeyExists(HKEY_CLASSES_ROOT, key)) << key;
 
     EXPECT_EQ(0u, Run(install.Exe(), L"/s", kFolder));
     EXPECT_EQ(row.removalRecord, ReadFileBytes(record)) << "Uninstall.exe did not wait for the installer";
@@ -208,7 +137,7 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
 }
 
 TEST_F(IntegrationGuard, SettingsFileWithIntegrationOffKeepsTheMachineAsItWas) {
-  const ScopedPrefixBuild build(L"22631");
+  const ScopedPrefixVersion build(10, 0, L"22631");
   const ScopedWithoutWmi withoutWmi({L"integration_applier.exe"});
   const StagedInstallation install(kFolder);
   Stage(install, L"integration_applier.exe");

@@ -64,29 +64,24 @@ class Utf16RightToLeftLanguageFile : public LanguageRun {
   }
 };
 
-// A resource-only library made from a copy of the program: strings 5106 and 5107
-// (block 5104-5119: each length, then its units) and a dialog named RTL; beside it a
+// A language library with strings 5106 and 5107 and a dialog named RTL; beside it a
 // left-to-right language file that translates 5107 only.
 class LanguageLibrary : public LanguageRun {
  protected:
   static void SetUpTestSuite() {
     install_ = std::make_unique<StagedInstallation>(StageFolder(L"library"));
-    MakeLibrary(install_->Exe(), install_->Path(L"zpklng.dll"));
+    MakeLibrary(*install_);
     install_->WriteFile(L"uninstall.lng", "***messages**\n:DIRECTION LTR\nIDS_UNINSTALLCOMPLETED Completed, file\n");
     shown_ = RunWarning(*install_);
   }
-  static void MakeLibrary(const std::wstring& exe, const std::wstring& library) {
-    HANDLE update = CopyFileW(exe.c_str(), library.c_str(), FALSE) ? BeginUpdateResourceW(library.c_str(), TRUE) : 0;
-    ASSERT_TRUE(update);
-    std::wstring strings = std::wstring(2, L'\0') + L"\x16" L"Caption of the library" L"\x12" L"Completed, library";
-    strings.resize(strings.size() + 12);
+  static void MakeLibrary(const StagedInstallation& install) {
+    ASSERT_TRUE(WriteLanguageLibrary(install, {{5106, L"Caption of the library"}, {5107, L"Completed, library"}}));
+    HANDLE update = BeginUpdateResourceW(install.Path(L"zpklng.dll").c_str(), FALSE);
+    ASSERT_NE(nullptr, update);
     WORD dialog[12] = {LOWORD(WS_POPUP), HIWORD(WS_POPUP)};
-    const bool stringsAdded = UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(5106 / 16 + 1), LANG_NEUTRAL,
-                                              strings.data(), strings.size() * sizeof(wchar_t));
-    const bool dialogAdded = UpdateResourceW(update, RT_DIALOG, L"RTL", LANG_NEUTRAL, dialog, sizeof(dialog));
-    const bool ok = stringsAdded && dialogAdded;
-    ASSERT_TRUE(EndUpdateResourceW(update, !ok));
-    ASSERT_TRUE(ok);
+    const bool added = UpdateResourceW(update, RT_DIALOG, L"RTL", LANG_NEUTRAL, dialog, sizeof(dialog));
+    ASSERT_TRUE(EndUpdateResourceW(update, !added));
+    ASSERT_TRUE(added);
   }
 };
 

@@ -3,11 +3,10 @@
 
 #include <string>
 
+#include "support/registry_values.h"
 #include "support/wine_program.h"
 
 namespace {
-
-constexpr DWORD kTimeout = 60000;
 
 // The two product trees that the uninstall run deletes whole.
 struct ProductTree {
@@ -27,11 +26,6 @@ void CreateKey(HKEY root, const std::wstring& path) {
       << path.size() << " characters";
 }
 
-bool KeyExists(HKEY root, const std::wstring& path) {
-  UniqueHkey key;
-  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-
 class RegistryCleanup : public testing::Test {
  protected:
   void SetUp() override {
@@ -41,13 +35,7 @@ class RegistryCleanup : public testing::Test {
   }
   void TearDown() override { RemoveTrees(); }
 
-  // Runs Uninstall.exe /s and waits for it and its removal script.
-  void RunSilently() {
-    ChildProcess program;
-    ASSERT_TRUE(program.Start(install_.Exe(), L"/s"));
-    EXPECT_TRUE(program.Wait(kTimeout));
-    EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
-  }
+  void RunSilently() { RunToTheEnd(install_.Exe(), L"/s"); }
 
  private:
   static void RemoveTrees() {

@@ -22,13 +22,7 @@ void MakeInstallation(const std::wstring& folder) {
   CopyFileW(BuiltUninstallExe().c_str(), Long(folder + L"\\Uninstall.exe").c_str(), FALSE);
 }
 
-// Runs the uninstaller silently and waits for it and for the script it leaves.
-void RunSilently(const std::wstring& folder) {
-  ChildProcess program;
-  ASSERT_TRUE(program.Start(Long(folder + L"\\Uninstall.exe"), L"/s"));
-  EXPECT_TRUE(program.Wait(kTimeout));
-  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
-}
+void RunSilently(const std::wstring& folder) { RunToTheEnd(Long(folder + L"\\Uninstall.exe"), L"/s"); }
 
 // Where the path stands among the files scheduled for deletion at restart; npos when it is not there.
 size_t ScheduledAt(const std::wstring& path) {

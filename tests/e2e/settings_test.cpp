@@ -20,14 +20,7 @@ class SettingsFile : public testing::Test {
     stage_.WriteFile(L"Bramix.exe", "exe");
     stage_.WriteList({L"Bramix.exe"});
   }
-  // Runs Uninstall.exe /s and waits for it and its removal script.
-  void RunSilently() {
-    ChildProcess program;
-    ASSERT_TRUE(program.Start(stage_.Exe(), L"/s"));
-    EXPECT_TRUE(program.Wait(60000));
-    EXPECT_EQ(0u, program.ExitCode());
-    EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", 60000));
-  }
+  void RunSilently() { EXPECT_EQ(0u, RunToTheEnd(stage_.Exe(), L"/s")); }
   StagedInstallation stage_{L"C:\\UninstallTests\\SettingsFile"};
   const std::wstring ini_ = stage_.Path(L"Bramix.ini");
 };

@@ -7,26 +7,12 @@
 #include "support/file_bytes.h"
 #include "support/wine_program.h"
 
-namespace {
-
-constexpr DWORD kTimeout = 60000;
-
-DWORD RunSilently(const StagedInstallation& install) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(install.Exe(), L"/s"));
-  EXPECT_TRUE(program.Wait(kTimeout));
-  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
-  return program.ExitCode();
-}
-
-}  // namespace
-
 TEST(SettingsWriteBack, ListedSettingsFileIsNotWrittenBackAndTheFolderGoes) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Settings WriteBack");
   install.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Kept=\"old\"\r\n");
   install.WriteFile(L"Bramix.exe", "exe");
   install.WriteList({L"Bramix.exe", L"Bramix.ini", L"Uninstall.exe", L"Uninstall.lst"});
-  EXPECT_EQ(0u, RunSilently(install));
+  EXPECT_EQ(0u, RunToTheEnd(install.Exe(), L"/s"));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(install.Folder().c_str()));
 }
 
@@ -36,7 +22,7 @@ TEST(SettingsWriteBack, UnlistedSettingsFileIsWrittenBackWithoutTheProductSettin
   install.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Kept=\"old\"\r\n");
   install.WriteFile(L"Bramix.exe", "exe");
   install.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
-  EXPECT_EQ(0u, RunSilently(install));
+  EXPECT_EQ(0u, RunToTheEnd(install.Exe(), L"/s"));
   EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"),
             ReadFileBytes(install.Path(L"Bramix.ini")));
 }

@@ -21,31 +21,12 @@ const wchar_t* SourceName(Source source) {
 
 const wchar_t* const kHostileFormats[] = {L"%s%s%s%s", L"%n", L"%p %x", L"%99999999s"};
 
-// A resource-only language library made from a copy of the program, whose
-// strings 5108 and 5120 are `text`; every other string comes from the program.
-bool WriteLanguageLibrary(const StagedInstallation& install, const std::wstring& text) {
-  const std::wstring library = install.Path(L"zpklng.dll");
-  if (!CopyFileW(install.Exe().c_str(), library.c_str(), FALSE)) return false;
-  HANDLE update = BeginUpdateResourceW(library.c_str(), TRUE);
-  if (!update) return false;
-  // A string block holds 16 strings, each its length and its units: 5108 is the
-  // fifth of the block from 5104, 5120 the first of the block from 5120.
-  const std::wstring entry = std::wstring(1, static_cast<wchar_t>(text.size())) + text;
-  std::wstring blockOf5104 = std::wstring(4, L'\0') + entry + std::wstring(11, L'\0');
-  std::wstring blockOf5120 = entry + std::wstring(15, L'\0');
-  const bool written = UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(5104 / 16 + 1), LANG_NEUTRAL,
-                                       blockOf5104.data(), blockOf5104.size() * sizeof(wchar_t)) &&
-                       UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(5120 / 16 + 1), LANG_NEUTRAL,
-                                       blockOf5120.data(), blockOf5120.size() * sizeof(wchar_t));
-  return EndUpdateResourceW(update, !written) && written;
-}
-
 // Puts `text` in place of the two formatted messages, through the file or the
 // library only.
 bool Translate(const StagedInstallation& install, Source source, const std::wstring& text) {
   DeleteFileW(install.Path(L"uninstall.lng").c_str());
   DeleteFileW(install.Path(L"zpklng.dll").c_str());
-  if (source == Source::LanguageLibrary) return WriteLanguageLibrary(install, text);
+  if (source == Source::LanguageLibrary) return WriteLanguageLibrary(install, {{5108, text}, {5120, text}});
   const std::string ansi(text.begin(), text.end());
   install.WriteFile(L"uninstall.lng",
                     "***messages**\r\nIDS_UNINSTALLSHOULDDELETE " + ansi + "\r\nIDS_CANNOTOPENLIST " + ansi + "\r\n");

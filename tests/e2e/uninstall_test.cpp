@@ -7,6 +7,7 @@
 #include "environment/temp_folder.h"
 #include "support/file_bytes.h"
 #include "support/pending_renames.h"
+#include "support/registry_values.h"
 #include "support/unix_link.h"
 #include "support/wine_program.h"
 
@@ -33,7 +34,7 @@ void SetProductKeys(bool present) {
 
 void ExpectProductKeys(bool present) {
   for (const auto& [root, path] : kProductKeys)
-    EXPECT_EQ(present, RegOpenKeyExW(root, path, 0, KEY_READ, UniqueHkey().put()) == ERROR_SUCCESS) << path;
+    EXPECT_EQ(present, KeyExists(root, path)) << path;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -72,23 +73,6 @@ void RunWithOpenFile(const StagedInstallation& install, const wchar_t* notice, c
   UniqueFile open(CreateFileW(install.Path(L"open.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(open);
   EXPECT_EQ(0u, RunUninstaller(install, args, args[0] ? 0 : IDYES, notice));
-}
-
-// Makes zpklng.dll beside the program: a resource-only copy of it whose string
-// table holds `notice` as the restart notice (id 5126, in the block of 5120-5135:
-// sixteen strings, each its length and then its units).
-bool WriteLanguageLibrary(const StagedInstallation& install, const std::wstring& notice) {
-  const std::wstring library = install.Path(L"zpklng.dll");
-  HANDLE update = CopyFileW(install.Exe().c_str(), library.c_str(), FALSE) ? BeginUpdateResourceW(library.c_str(), TRUE)
-                                                                          : nullptr;
-  if (!update) return false;
-  std::wstring block(6, L'\0');
-  block += static_cast<wchar_t>(notice.size());
-  block += notice;
-  block.append(9, L'\0');
-  const bool ok = UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(5126 / 16 + 1), LANG_NEUTRAL, block.data(),
-                                  static_cast<DWORD>(block.size() * sizeof(wchar_t)));
-  return EndUpdateResourceW(update, !ok) && ok;
 }
 
 class Uninstall : public testing::Test {
@@ -252,7 +236,7 @@ TEST_F(Uninstall, FolderIsScheduledAtRestartOnlyWhenNamedBramixInAnyCase) {
 
 TEST_F(Uninstall, RestartNoticeComesFromTheLanguageLibrary) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Notice");
-  ASSERT_TRUE(WriteLanguageLibrary(install, L"Restart Windows to finish"));
+  ASSERT_TRUE(WriteLanguageLibrary(install, {{5126, L"Restart Windows to finish"}}));
   RunWithOpenFile(install, L"Restart Windows to finish");
 }
 

@@ -25,16 +25,9 @@ LSTATUS WINAPI RefuseFirstMachineWrite(HKEY root, LPCWSTR subKey, DWORD reserved
 }
 
 IntegrationOptions AllOn() {
-  IntegrationOptions record;
+  IntegrationOptions record{.Desktop = true, .StartMenu = true, .Programs = true, .ShellExt = true,
+                            .CascadedMenu = true, .MenuIcons = true, .LegacyMenu = true, .ExtAll = true};
   for (bool& format : record.Formats) format = true;
-  record.Desktop = true;
-  record.StartMenu = true;
-  record.Programs = true;
-  record.ShellExt = true;
-  record.CascadedMenu = true;
-  record.MenuIcons = true;
-  record.LegacyMenu = true;
-  record.ExtAll = true;
   return record;
 }
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-void Walk(HKEY root, const std::wstring& path, RegistryLines& lines) {
+void Walk(HKEY root, const std::wstring& path, REGSAM view, RegistryLines& lines) {
   UniqueHkey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return;
   lines.insert(path);
   static wchar_t name[16384];
   static BYTE data[65536];
@@ -25,7 +25,7 @@ void Walk(HKEY root, const std::wstring& path, RegistryLines& lines) {
   for (DWORD i = 0;; ++i) {
     DWORD nameChars = std::size(name);
     if (RegEnumKeyExW(key.get(), i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    Walk(root, path + L"\\" + name, lines);
+    Walk(root, path + L"\\" + name, view, lines);
   }
 }
 
@@ -35,8 +35,14 @@ void Walk(HKEY root, const std::wstring& path, RegistryLines& lines) {
 // trees hold all three.
 RegistryLines RegistrySnapshot() {
   RegistryLines lines;
-  Walk(HKEY_LOCAL_MACHINE, L"Software", lines);
-  Walk(HKEY_CURRENT_USER, L"Software", lines);
+  Walk(HKEY_LOCAL_MACHINE, L"Software", KEY_WOW64_64KEY, lines);
+  Walk(HKEY_CURRENT_USER, L"Software", KEY_WOW64_64KEY, lines);
+  return lines;
+}
+
+RegistryLines RegistryTree(HKEY root, const std::wstring& path) {
+  RegistryLines lines;
+  Walk(root, path, 0, lines);
   return lines;
 }
 

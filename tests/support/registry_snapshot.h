@@ -12,5 +12,9 @@ using RegistryLines = std::set<std::wstring>;
 // "key|name|type|bytes".
 RegistryLines RegistrySnapshot();
 
+// The same lines for the tree below `path` of `root`, read without a view flag (so
+// inside the registry sandbox where a test has one).
+RegistryLines RegistryTree(HKEY root, const std::wstring& path);
+
 // The lines of `a` that `b` lacks.
 RegistryLines Minus(const RegistryLines& a, const RegistryLines& b);

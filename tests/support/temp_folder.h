@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "environment/paths.h"
 #include "support/file_bytes.h"
 
 // A test holds one as a member: the folder is made empty when the object is made
@@ -22,6 +23,22 @@ class ScopedTempFolder {
 
  private:
   std::wstring root_;
+  bool ok_ = false;
+};
+
+// Puts the current folder back when it goes; given a folder, makes that one current
+// first (Ok() is false when that failed).
+class ScopedCurrentFolder {
+ public:
+  ScopedCurrentFolder() { GetCurrentFolder(saved_); }
+  explicit ScopedCurrentFolder(const std::wstring& folder) : ScopedCurrentFolder() { ok_ = SetCurrentFolder(folder); }
+  ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
+  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::wstring saved_;
   bool ok_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "support/wine_program.h"
 
+#include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -16,6 +17,12 @@ std::wstring TestBinFolder() {
 }
 
 std::wstring BuiltUninstallExe() { return TestBinFolder() + L"\\Uninstall.exe"; }
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
 
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir) {
   std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
@@ -49,6 +56,14 @@ void ChildProcess::Kill() {
 }
 
 ChildProcess::~ChildProcess() { Kill(); }
+
+DWORD RunToTheEnd(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir) {
+  ChildProcess program;
+  EXPECT_TRUE(program.Start(exe, args, currentDir)) << testing::PrintToString(exe);
+  EXPECT_TRUE(program.Wait(60000)) << testing::PrintToString(exe);
+  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", 60000));
+  return program.ExitCode();
+}
 
 ScopedEnvVar::ScopedEnvVar(const wchar_t* name, const wchar_t* value) : name_(name) {
   DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
@@ -160,6 +175,16 @@ void DeleteTree(const std::wstring& folder) {
   }
 }
 
+ScopedProgramFile::ScopedProgramFile(const std::wstring& name, const wchar_t* copyOf)
+    : path_(TestBinFolder() + L"\\" + name) {
+  if (copyOf)
+    CopyFileW((TestBinFolder() + L"\\" + copyOf).c_str(), path_.c_str(), FALSE);
+  else
+    WriteFileBytes(path_, "");
+}
+
+ScopedProgramFile::~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
+
 StagedInstallation::StagedInstallation(const std::wstring& folder) : folder_(folder) {
   DeleteTree(folder_);
   SHCreateDirectoryExW(nullptr, folder_.c_str(), nullptr);
@@ -188,4 +213,26 @@ void StagedInstallation::WriteList(const std::vector<std::wstring>& lines) const
 
 bool StagedInstallation::Exists(const std::wstring& relative) const {
   return GetFileAttributesW(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WriteLanguageLibrary(const StagedInstallation& install, const std::map<UINT, std::wstring>& strings) {
+  const std::wstring library = install.Path(L"zpklng.dll");
+  if (!CopyFileW(install.Exe().c_str(), library.c_str(), FALSE)) return false;
+  HANDLE update = BeginUpdateResourceW(library.c_str(), TRUE);
+  if (!update) return false;
+  // A block holds 16 strings, each its length and then its units; block n starts at id (n - 1) * 16.
+  std::map<UINT, std::wstring> blocks;
+  for (const auto& [id, text] : strings) {
+    std::wstring& block = blocks[id / 16 + 1];
+    if (block.empty()) block.assign(16, L'\0');
+    size_t at = 0;
+    for (UINT slot = 0; slot < id % 16; ++slot) at += 1 + block[at];
+    block[at] = static_cast<wchar_t>(text.size());
+    block.insert(at + 1, text);
+  }
+  bool written = true;
+  for (auto& [number, block] : blocks)
+    written = written && UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(number), LANG_NEUTRAL, block.data(),
+                                         static_cast<DWORD>(block.size() * sizeof(wchar_t)));
+  return EndUpdateResourceW(update, !written) && written;
 }

@@ -4,6 +4,7 @@
 // read through their controls and answered with button clicks.
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 // programs are built.
 std::wstring TestBinFolder();
 std::wstring BuiltUninstallExe();
+// The path of a shell folder (a CSIDL_ value), empty when the prefix has none.
+std::wstring ShellFolder(int csidl);
 
 class ChildProcess {
  public:
@@ -31,6 +34,11 @@ class ChildProcess {
   UniqueKernelHandle process_;
   DWORD pid_ = 0;
 };
+
+// Starts `exe` with `args` (in `currentDir` when not empty), waits for it and then for
+// every cmd.exe (its removal script), and gives its exit code; a failed start or a
+// time-out fails the test, and the code is then STILL_ACTIVE.
+DWORD RunToTheEnd(const std::wstring& exe, const std::wstring& args, const std::wstring& currentDir = L"");
 
 // Sets (or, with null, removes) an environment variable of the test process, which
 // child processes inherit, and restores the old value when it goes away.
@@ -78,6 +86,25 @@ class StagedInstallation {
  private:
   std::wstring folder_;
 };
+
+// A file beside the test program, where the code under test looks for the program's
+// own files: empty, or a copy of another file there; deleted again when it goes.
+class ScopedProgramFile {
+ public:
+  explicit ScopedProgramFile(const std::wstring& name, const wchar_t* copyOf = nullptr);
+  ~ScopedProgramFile();
+  ScopedProgramFile(const ScopedProgramFile&) = delete;
+  ScopedProgramFile& operator=(const ScopedProgramFile&) = delete;
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// Makes zpklng.dll in the installation: a resource-only copy of its Uninstall.exe
+// whose string table holds just these texts under their ids. False when it could not
+// be made.
+bool WriteLanguageLibrary(const StagedInstallation& install, const std::map<UINT, std::wstring>& strings);
 
 // Deletes a folder with everything in it (read-only files included); ignores failures.
 void DeleteTree(const std::wstring& folder);

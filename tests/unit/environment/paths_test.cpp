@@ -6,6 +6,8 @@
 
 #include "support/import_patch.h"
 #include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
+#include "support/registry_values.h"
 
 namespace {
 
@@ -19,20 +21,6 @@ std::wstring WithoutName(std::wstring path) {
   return path;
 }
 
-// Makes a known folder current for the test's lifetime.
-class ScopedCurrentFolder {
- public:
-  explicit ScopedCurrentFolder(const std::wstring& folder) {
-    ok_ = GetCurrentFolder(saved_) && SetCurrentFolder(folder);
-  }
-  ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
-  bool Ok() const { return ok_; }
-
- private:
-  std::wstring saved_;
-  bool ok_ = false;
-};
-
 const std::wstring kLongModule = L"C:\\" + std::wstring(5000, L'd') + L"\\p.exe";
 
 // As on Windows, a name that does not fit is cut, terminated and reported with the buffer's size.
@@ -42,8 +30,7 @@ DWORD WINAPI LongModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
 }
 
 void SetProductAppData(const std::wstring& folder) {
-  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
-                                           folder.c_str(), static_cast<DWORD>((folder.size() + 1) * 2)));
+  ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", folder));
 }
 
 }  // namespace

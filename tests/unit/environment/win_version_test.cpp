@@ -6,32 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "support/scoped_registry_value.h"
+#include "support/prefix_version.h"
 #include "support/wine_program.h"
 
 namespace {
-
-constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-
-// The Windows version the prefix reports to programs started from now on, as its
-// version key says it; the key's values come back when the object goes.
-class ScopedPrefixVersion {
- public:
-  ScopedPrefixVersion(DWORD major, DWORD minor, const wchar_t* build) {
-    version_.SetText(std::to_wstring(major) + L"." + std::to_wstring(minor));
-    major_.SetNumber(major);
-    minor_.SetNumber(minor);
-    build_.SetText(build);
-    buildNumber_.SetText(build);
-  }
-
- private:
-  const ScopedRegistryValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
-  const ScopedRegistryValue major_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMajorVersionNumber"};
-  const ScopedRegistryValue minor_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMinorVersionNumber"};
-  const ScopedRegistryValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuild"};
-  const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
-};
 
 // The exit code of the probe program asked `question` in a new process.
 DWORD AskProbe(const wchar_t* question) {
@@ -43,23 +21,6 @@ DWORD AskProbe(const wchar_t* question) {
   }
   return probe.ExitCode();
 }
-
-constexpr wchar_t kProbeDefaultsKey[] = L"Software\\Wine\\AppDefaults\\win_version_probe.exe";
-
-// Keeps the WMI provider from loading into probes started while the object lives,
-// so that creating the WMI locator fails there. Wine reads a DLL override from the
-// environment only for a process started from outside Wine, so the probe's own
-// entry in the prefix's registry carries it; the entry goes with the object.
-class ScopedProbeWithoutWmi {
- public:
-  ScopedProbeWithoutWmi() {
-    const std::wstring overrides = std::wstring(kProbeDefaultsKey) + L"\\DllOverrides";
-    RegSetKeyValueW(HKEY_CURRENT_USER, overrides.c_str(), L"wbemprox", REG_SZ, L"", sizeof(wchar_t));
-  }
-  ~ScopedProbeWithoutWmi() { RegDeleteTreeW(HKEY_CURRENT_USER, kProbeDefaultsKey); }
-  ScopedProbeWithoutWmi(const ScopedProbeWithoutWmi&) = delete;
-  ScopedProbeWithoutWmi& operator=(const ScopedProbeWithoutWmi&) = delete;
-};
 
 }  // namespace
 
@@ -97,8 +58,8 @@ TEST(WinVersion, Windows11FollowsTheBuildAndWhatWmiSays) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const ScopedPrefixVersion version(10, 0, row.build);
-    std::optional<ScopedProbeWithoutWmi> withoutWmi;
-    if (!row.wmiReachable) withoutWmi.emplace();
+    std::optional<ScopedWithoutWmi> withoutWmi;
+    if (!row.wmiReachable) withoutWmi.emplace(std::vector<std::wstring>{L"win_version_probe.exe"});
     EXPECT_EQ(row.expected, AskProbe(L"windows11"));
   }
 }

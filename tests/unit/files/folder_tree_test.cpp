@@ -15,17 +15,6 @@ TEST_F(FolderTree, EverythingInsideIsDeleted) {
   EXPECT_FALSE(PathExists(Path(L"tree")));
 }
 
-TEST_F(FolderTree, LinkInsideIsNotFollowed) {
-  WriteBytes(Path(L"outside\\kept.txt"), "3");
-  WriteBytes(Path(L"tree\\own.txt"), "4");
-  ScopedUnixLink link(Path(L"outside"), Path(L"tree\\link"));
-  if (!link.Made()) GTEST_SKIP() << "no folder links here";
-  RemoveFolderTree(Path(L"tree"));
-  EXPECT_TRUE(PathExists(Path(L"outside\\kept.txt")));
-  EXPECT_FALSE(PathExists(Path(L"tree\\own.txt")));
-}
-
-
 TEST_F(FolderTree, TopFolderThatIsALinkIsLeftWithItsTarget) {
   WriteBytes(Path(L"outside\\kept.txt"), "5");
   ScopedUnixLink link(Path(L"outside"), Path(L"link"));

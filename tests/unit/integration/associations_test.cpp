@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "environment/paths.h"
-#include "environment/unique_handle.h"
 #include "integration/options_storage.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_snapshot.h"
+#include "support/registry_values.h"
 
 namespace {
 
@@ -23,48 +23,10 @@ struct Value {
 };
 
 void Put(HKEY root, const Value& value) {
-  if (const DWORD* number = std::get_if<DWORD>(&value.data)) {
-    RegSetKeyValueW(root, value.key.c_str(), value.name, REG_DWORD, number, sizeof(DWORD));
-    return;
-  }
-  const std::wstring& text = std::get<std::wstring>(value.data);
-  RegSetKeyValueW(root, value.key.c_str(), value.name, REG_SZ, text.c_str(),
-                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-// Every key below `path` ("key\") and every value ("key\:name" = type and bytes).
-void Collect(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& out) {
-  UniqueHkey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-  out[path + L"\\"] = L"";
-  std::vector<BYTE> data(0x20000);
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD chars = 256;
-    DWORD type = 0;
-    DWORD bytes = static_cast<DWORD>(data.size());
-    if (RegEnumValueW(key.get(), i, name, &chars, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) break;
-    out[path + L"\\:" + name] = std::to_wstring(type) + L":" + std::wstring(data.begin(), data.begin() + bytes);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD chars = 256;
-    if (RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    Collect(root, path.empty() ? name : path + L"\\" + name, out);
-  }
-}
-
-std::map<std::wstring, std::wstring> ClassesRoot() {
-  std::map<std::wstring, std::wstring> state;
-  Collect(HKEY_CLASSES_ROOT, L"", state);
-  return state;
-}
-
-// The default value of a key of HKEY_CLASSES_ROOT, "<none>" when there is no text.
-std::wstring DefaultText(const std::wstring& key) {
-  wchar_t text[1024];
-  DWORD bytes = sizeof(text);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"", RRF_RT_REG_SZ, nullptr, text, &bytes) != 0) return L"<none>";
-  return text;
+  if (const DWORD* number = std::get_if<DWORD>(&value.data))
+    PutDword(root, value.key, value.name, *number);
+  else
+    PutText(root, value.key, value.name, std::get<std::wstring>(value.data));
 }
 
 IntegrationOptions AllFormats(bool on) {
@@ -111,7 +73,7 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
     SCOPED_TRACE(row.name);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
     for (const Value& value : row.after.value_or(row.before)) Put(HKEY_CLASSES_ROOT, value);
-    const auto expected = ClassesRoot();
+    const auto expected = RegistryTree(HKEY_CLASSES_ROOT, L"");
     RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
     for (const Value& value : row.before) Put(HKEY_CLASSES_ROOT, value);
@@ -119,7 +81,7 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
     EXPECT_TRUE(IsOwnedByProduct(row.extension));
     for (const Value& value : row.damage) Put(HKEY_CURRENT_USER, value);
     AssociateFormats(AllFormats(false));
-    EXPECT_EQ(expected, ClassesRoot());
+    EXPECT_EQ(expected, RegistryTree(HKEY_CLASSES_ROOT, L""));
   }
   DeleteFileW(GetModuleFolderFile(L"zpknew.dat").c_str());
   DeleteFileW(GetModuleFolderFile(L"zipnew.dat").c_str());
@@ -128,9 +90,9 @@ TEST_F(Associations, TakingEveryFormatAndReleasingItGivesTheClassesRootBack) {
 TEST_F(Associations, ReleasingAnExtensionOfAnotherProgramChangesNothing) {
   Put(HKEY_CLASSES_ROOT, {L".ace", L"", L"Peer.ace"});
   Put(HKEY_CURRENT_USER, {L"Software\\Bramix\\Setup\\.ace", L"Exist", DWORD{0}});
-  const auto before = ClassesRoot();
+  const auto before = RegistryTree(HKEY_CLASSES_ROOT, L"");
   ReleaseExtension(L".ace");
-  EXPECT_EQ(before, ClassesRoot());
+  EXPECT_EQ(before, RegistryTree(HKEY_CLASSES_ROOT, L""));
 }
 
 TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereNoneIsSet) {
@@ -145,7 +107,7 @@ TEST_F(Associations, RegisteringGivesEachProgIdTheOpenCommandAndAnIconOnlyWhereN
   };
   for (const auto& [progId, icon] : rows) {
     SCOPED_TRACE(std::string(progId.begin(), progId.end()));
-    EXPECT_EQ(L"\"" + program + L"\" \"%1\"", DefaultText(progId + L"\\shell\\open\\command"));
-    EXPECT_EQ(icon, DefaultText(progId + L"\\DefaultIcon"));
+    EXPECT_EQ(L"\"" + program + L"\" \"%1\"", StoredText(HKEY_CLASSES_ROOT, progId + L"\\shell\\open\\command", L""));
+    EXPECT_EQ(icon, StoredText(HKEY_CLASSES_ROOT, progId + L"\\DefaultIcon", L""));
   }
 }

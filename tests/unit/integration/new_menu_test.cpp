@@ -11,18 +11,9 @@
 #include "integration/options_storage.h"
 #include "support/file_bytes.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 
 namespace {
-
-// The FileName of the extension's ShellNew subkey, "<none>" when there is none.
-std::wstring NewMenuFile(const std::wstring& extension) {
-  wchar_t text[MAX_PATH];
-  DWORD bytes = sizeof(text);
-  const std::wstring key = extension + L"\\ShellNew";
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"FileName", RRF_RT_REG_SZ, nullptr, text, &bytes) != 0)
-    return L"<none>";
-  return text;
-}
 
 class NewMenu : public RegistrySandbox {};
 
@@ -79,13 +70,11 @@ TEST_F(NewMenu, TheNewMenuEntryFollowsTheShellExtensionAndTheUsersChoiceWhileThe
     RegDeleteTreeW(HKEY_CLASSES_ROOT, nullptr);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
     AssociateExtension(row.extension, true, true, isOwn, !isOwn);
-    const DWORD off = 0;
-    if (row.switchedOff)
-      RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\MenuItems", row.switchedOff, REG_DWORD, &off,
-                      sizeof(off));
+    if (row.switchedOff) PutDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\MenuItems", row.switchedOff, 0);
     AssociateExtension(row.extension, true, row.shellExt, isOwn, !isOwn);
     const std::wstring templateFile = GetModuleFolderFile(isOwn ? L"zpknew.dat" : L"zipnew.dat");
-    EXPECT_EQ(row.expectTemplate ? templateFile : L"<none>", NewMenuFile(row.extension));
+    const std::wstring shellNew = row.extension + std::wstring(L"\\ShellNew");
+    EXPECT_EQ(row.expectTemplate ? templateFile : L"<missing>", StoredText(HKEY_CLASSES_ROOT, shellNew, L"FileName"));
     EXPECT_TRUE(IsOwnedByProduct(row.extension));
   }
   DeleteFileW(GetModuleFolderFile(L"zpknew.dat").c_str());

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
-#include <vector>
 
 #include "resources/resource_ids.h"
 #include "settings/text_reader.h"
+#include "support/dialog_template.h"
 #include "support/scoped_state.h"
 
 namespace {
@@ -34,31 +33,16 @@ const ChoiceBox kChoiceBoxes[] = {
     {"LegacyMenu", IDC_SHELLLEGACYMENU, &IntegrationOptions::LegacyMenu},
 };
 
-template <typename T>
-void AppendWords(std::vector<WORD>& words, const T& item) {
-  const size_t at = words.size();
-  words.resize(at + sizeof(T) / sizeof(WORD));
-  std::memcpy(&words[at], &item, sizeof(T));
-}
-
 INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 // A hidden dialog with a three-state box for every format and choice.
 class OptionsDialog : public testing::Test {
  protected:
   OptionsDialog() {
-    std::vector<WORD> words;
-    AppendWords(words, DLGTEMPLATE{WS_POPUP, 0, kArchiveFormatCount + std::size(kChoiceBoxes), 0, 0, 100, 100});
-    words.insert(words.end(), {0, 0, 0});  // no menu, class or title
-    std::vector<WORD> ids(std::begin(kFormatBoxes), std::end(kFormatBoxes));
-    for (const ChoiceBox& box : kChoiceBoxes) ids.push_back(box.id);
-    for (WORD id : ids) {
-      if (words.size() % 2) words.push_back(0);  // items start on a DWORD boundary
-      AppendWords(words, DLGITEMTEMPLATE{WS_CHILD | BS_AUTO3STATE, 0, 0, 0, 40, 10, id});
-      words.insert(words.end(), {0xFFFF, 0x0080, 0, 0});  // button class, no title, no data
-    }
-    window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(words.data()),
-                                         nullptr, IgnoreMessages, 0);
+    DialogTemplate hidden(WS_POPUP, 100, 100);
+    for (WORD id : kFormatBoxes) hidden.AddControl(id, kButtonClass, BS_AUTO3STATE, 0, 10, L"");
+    for (const ChoiceBox& box : kChoiceBoxes) hidden.AddControl(box.id, kButtonClass, BS_AUTO3STATE, 0, 10, L"");
+    window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), hidden.Get(), nullptr, IgnoreMessages, 0);
   }
   ~OptionsDialog() override { DestroyWindow(window_); }
   void SetUp() override { ASSERT_NE(nullptr, window_); }

@@ -9,6 +9,7 @@
 
 #include "settings/text_reader.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 
 namespace {
@@ -33,23 +34,9 @@ const Choice kChoices[] = {
 
 std::string Narrow(const wchar_t* text) { return std::string(text, text + wcslen(text)); }
 
-void PutNumber(HKEY root, const std::wstring& path, const wchar_t* name, DWORD number) {
-  RegSetKeyValueW(root, path.c_str(), name, REG_DWORD, &number, sizeof(number));
-}
-
-void PutText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& text) {
-  RegSetKeyValueW(root, path.c_str(), name, REG_SZ, text.c_str(),
-                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
 // A number as the registry holds it under the product key, or nothing.
 std::optional<DWORD> StoredNumber(const std::wstring& path, const wchar_t* name) {
-  DWORD number = 0;
-  DWORD size = sizeof(number);
-  const std::wstring key = L"Software\\Bramix\\" + path;
-  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &number, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return number;
+  return StoredDword(HKEY_CURRENT_USER, L"Software\\Bramix\\" + path, name);
 }
 
 class IntegrationOptionsTest : public RegistrySandbox {
@@ -88,8 +75,6 @@ TEST_F(IntegrationOptionsTest, JarAndIsoAreOfferedAsTheirCurrentOwnerAllows) {
       {".jar of the product's ZIP in other case, stored off", kJarRow, L"bramix.zip", 0, false},
       {".iso with an empty default, nothing stored", kIsoRow, L"", std::nullopt, true},
       {".iso without a key, stored off", kIsoRow, nullptr, 0, false},
-      {".iso of another program, stored on", kIsoRow, L"Windows.IsoFile", 1, false},
-      {".iso of the product, stored on", kIsoRow, L"Bramix", 1, true},
   };
   const ScopedWindows11 windows10(false);
   for (const Row& row : rows) {
@@ -99,7 +84,7 @@ TEST_F(IntegrationOptionsTest, JarAndIsoAreOfferedAsTheirCurrentOwnerAllows) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, extension.c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, setupKey.c_str());
     if (row.owner) PutText(HKEY_CLASSES_ROOT, extension, L"", row.owner);
-    if (row.stored) PutNumber(HKEY_CURRENT_USER, setupKey, L"Set", *row.stored);
+    if (row.stored) PutDword(HKEY_CURRENT_USER, setupKey, L"Set", *row.stored);
     EXPECT_EQ(row.expected, LoadIntegrationOptions().Formats[row.row]);
   }
 }
@@ -125,9 +110,9 @@ TEST_F(IntegrationOptionsTest, OnWindows11TheCascadedMenuIsOnUntilTheMenuPackage
     SCOPED_TRACE(row.name);
     const ScopedWindows11 windows(row.windows11);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
-    if (row.cascaded) PutNumber(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"CascadedMenu", *row.cascaded);
+    if (row.cascaded) PutDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"CascadedMenu", *row.cascaded);
     if (row.newContextMenu)
-      PutNumber(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"NewContextMenu", *row.newContextMenu);
+      PutDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"NewContextMenu", *row.newContextMenu);
     EXPECT_EQ(row.expected, LoadIntegrationOptions().CascadedMenu);
   }
 }
@@ -157,13 +142,13 @@ TEST_F(IntegrationOptionsTest, SavingWritesEachChoiceAsZeroOrOneUnderItsKey) {
 }
 
 TEST_F(IntegrationOptionsTest, SavingLeavesTheMenuPackageStateAlone) {
-  PutNumber(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"NewContextMenu", 1);
+  PutDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"NewContextMenu", 1);
   SaveIntegrationOptions(IntegrationOptions{});
   EXPECT_EQ(1u, StoredNumber(L"Setup", L"NewContextMenu"));
 }
 
 TEST_F(IntegrationOptionsTest, AnyNonZeroNumberLoadsAsOnAndIsSavedBackAsOne) {
-  PutNumber(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\.cab", L"Set", 7);
+  PutDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\.cab", L"Set", 7);
   SaveIntegrationOptions(LoadIntegrationOptions());
   EXPECT_EQ(1u, StoredNumber(L"Setup\\.cab", L"Set"));
 }

@@ -10,6 +10,7 @@
 #include "settings/registry.h"
 #include "support/file_bytes.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 #include "support/wine_program.h"
 
@@ -19,30 +20,8 @@ const std::wstring kClsid32 = L"{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}";
 const std::wstring kClsid64 = L"{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}";
 constexpr DWORD kView32 = RRF_SUBKEY_WOW6432KEY;
 
-// A value's text, or "<missing>". Wine hands a call with a view flag to the real
-// predefined key, past the sandbox: the 32-bit view is read from the real registry.
-std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name, DWORD view = 0) {
-  wchar_t text[MAX_PATH];
-  DWORD size = sizeof(text);
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | view, nullptr, text, &size) != 0) return L"<missing>";
-  return text;
-}
-
-// A file in the program's folder (the test's): empty, or a copy of another one.
-class ScopedProgramFile {
- public:
-  explicit ScopedProgramFile(const wchar_t* name, const wchar_t* copyOf = nullptr)
-      : path_(TestBinFolder() + L"\\" + name) {
-    if (!copyOf) WriteFileBytes(path_, "");
-    if (copyOf) CopyFileW((TestBinFolder() + L"\\" + copyOf).c_str(), path_.c_str(), FALSE);
-  }
-  ~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
+// Wine hands a read with a view flag to the real predefined key, past the sandbox:
+// the 32-bit view is read from the real registry.
 // The package and a stand-in installer that records its arguments (after 1.5 s).
 class StagedPackage {
  public:
@@ -88,9 +67,9 @@ TEST_F(ShellExtensionTest, EachClassPointsAtItsDllInItsOwnViewOnly) {
                          Row{"zpkext.dll", kClsid64, dll64_.Path(), 0, kView32}}) {
     SCOPED_TRACE(row.dll);
     const std::wstring server = L"CLSID\\" + row.clsid + L"\\InProcServer32";
-    EXPECT_EQ(row.path, ReadText(HKEY_CLASSES_ROOT, server, nullptr, row.ownView));
-    EXPECT_EQ(L"Apartment", ReadText(HKEY_CLASSES_ROOT, server, L"ThreadingModel", row.ownView));
-    EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, server, nullptr, row.otherView));
+    EXPECT_EQ(row.path, StoredText(HKEY_CLASSES_ROOT, server, nullptr, row.ownView));
+    EXPECT_EQ(L"Apartment", StoredText(HKEY_CLASSES_ROOT, server, L"ThreadingModel", row.ownView));
+    EXPECT_EQ(L"<missing>", StoredText(HKEY_CLASSES_ROOT, server, nullptr, row.otherView));
   }
 }
 
@@ -107,9 +86,9 @@ TEST_F(ShellExtensionTest, ClassicContextMenuHandlersFollowWindows11AndLegacyMen
     RegisterShellIntegration(false, {.ShellExt = true, .LegacyMenu = row.legacyMenu});
     for (const auto& [name, clsid] :
          {std::pair{std::wstring(L"Bramix32"), kClsid32}, std::pair{std::wstring(L"Bramix"), kClsid64}}) {
-      const std::wstring classic = ReadText(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers\\" + name, nullptr);
+      const std::wstring classic = StoredText(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers\\" + name, nullptr);
       EXPECT_EQ(row.classicHandlers ? clsid : L"<missing>", classic);
-      EXPECT_EQ(clsid, ReadText(HKEY_CLASSES_ROOT, L"Drive\\shellex\\DragDropHandlers\\" + name, nullptr));
+      EXPECT_EQ(clsid, StoredText(HKEY_CLASSES_ROOT, L"Drive\\shellex\\DragDropHandlers\\" + name, nullptr));
     }
   }
 }
@@ -117,8 +96,8 @@ TEST_F(ShellExtensionTest, ClassicContextMenuHandlersFollowWindows11AndLegacyMen
 TEST_F(ShellExtensionTest, MissingDllLeavesOutOnlyTheKeysOfItsClass) {
   DeleteFileW(dll32_.Path().c_str());
   RegisterShellIntegration(false, {.ShellExt = true});
-  EXPECT_EQ(L"<missing>", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + kClsid32, nullptr, kView32));
-  EXPECT_EQ(kClsid32, ReadText(HKEY_CLASSES_ROOT, L"Folder\\shellex\\DragDropHandlers\\Bramix32", nullptr));
+  EXPECT_EQ(L"<missing>", StoredText(HKEY_CLASSES_ROOT, L"CLSID\\" + kClsid32, nullptr, kView32));
+  EXPECT_EQ(kClsid32, StoredText(HKEY_CLASSES_ROOT, L"Folder\\shellex\\DragDropHandlers\\Bramix32", nullptr));
 }
 
 TEST_F(ShellExtensionTest, CapabilitiesListEveryExtensionWhateverTheUserChose) {
@@ -129,7 +108,7 @@ TEST_F(ShellExtensionTest, CapabilitiesListEveryExtensionWhateverTheUserChose) {
   RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                    nullptr);
   EXPECT_EQ(29u, values);
-  EXPECT_EQ(L"Bramix.ZIP", ReadText(key.get(), L"", L".zip"));
+  EXPECT_EQ(L"Bramix.ZIP", StoredText(key.get(), L"", L".zip"));
 }
 
 TEST_F(ShellExtensionTest, PackageInstallerGetsTheTextOfEachActionWhichIsRecorded) {

@@ -40,22 +40,6 @@ class ScopedShellFolder {
   const ScopedRegistryValue cache_;
 };
 
-// A file beside the test program, where the code under test looks for the
-// program's targets; deleted again when the object goes.
-class ScopedTargetFile {
- public:
-  explicit ScopedTargetFile(const std::wstring& name) : path_(TestBinFolder() + L"\\" + name) {
-    WriteFileBytes(path_, "");
-  }
-  ~ScopedTargetFile() { DeleteFileW(path_.c_str()); }
-  ScopedTargetFile(const ScopedTargetFile&) = delete;
-  ScopedTargetFile& operator=(const ScopedTargetFile&) = delete;
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
 // A shortcut file as the shell link object reads it back.
 struct Shortcut {
   bool Loaded = false;
@@ -117,23 +101,6 @@ std::set<std::wstring> Listing(const std::wstring& folder) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void ExpectEmpty(const std::vector<std::wstring>& folders) {
-  for (const std::wstring& folder : folders) {
-    SCOPED_TRACE(testing::PrintToString(folder));
-    EXPECT_TRUE(Listing(folder).empty());
-  }
-}
-
-enum ShortcutChoice : unsigned { kDesktop = 1, kStartMenu = 2, kPrograms = 4, kNone = 0 };
-
-IntegrationOptions WithShortcuts(unsigned choices) {
-  IntegrationOptions options;
-  options.Desktop = (choices & kDesktop) != 0;
-  options.StartMenu = (choices & kStartMenu) != 0;
-  options.Programs = (choices & kPrograms) != 0;
-  return options;
-}
-
 constexpr wchar_t kWineOverridesKey[] = L"Software\\Wine\\DllOverrides";
 constexpr wchar_t kMenuBuilder[] = L"winemenubuilder.exe";
 
@@ -161,9 +128,9 @@ class ShortcutsTest : public TempFolderTest {
 
   const ScopedSettingsStore store_;
   const ScopedLanguageTable language_;
-  const ScopedTargetFile program_{L"Bramix.exe"};
-  const ScopedTargetFile help_{L"Bramix.chm"};
-  const ScopedTargetFile news_{L"Novit\u00e0.txt"};
+  const ScopedProgramFile program_{L"Bramix.exe"};
+  const ScopedProgramFile help_{L"Bramix.chm"};
+  const ScopedProgramFile news_{L"Novit\u00e0.txt"};
 
  private:
   struct Folder {
@@ -186,7 +153,7 @@ class ShortcutsTest : public TempFolderTest {
 }  // namespace
 
 TEST_F(ShortcutsTest, DesktopShortcutGoesToEveryUsersDesktopWhenTheUserHasNone) {
-  UpdateShortcuts(WithShortcuts(kDesktop), kThemeIcon);
+  UpdateShortcuts(IntegrationOptions{.Desktop = true}, kThemeIcon);
   const Shortcut shortcut = ReadShortcut(CommonDesktop() + L"\\Bramix.lnk");
   ASSERT_TRUE(shortcut.Loaded);
   EXPECT_EQ(program_.Path(), shortcut.Target);
@@ -198,7 +165,7 @@ TEST_F(ShortcutsTest, DesktopShortcutGoesToEveryUsersDesktopWhenTheUserHasNone) 
 TEST_F(ShortcutsTest, UsersOwnDesktopShortcutIsUpdatedAndKeepsItsHotKey) {
   const WORD hotKey = MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_ALT);
   WriteUsersShortcut(UserDesktop() + L"\\Bramix.lnk", hotKey);
-  UpdateShortcuts(WithShortcuts(kDesktop), L"");
+  UpdateShortcuts(IntegrationOptions{.Desktop = true}, L"");
   const Shortcut shortcut = ReadShortcut(UserDesktop() + L"\\Bramix.lnk");
   EXPECT_EQ(program_.Path(), shortcut.Target);
   EXPECT_EQ(hotKey, shortcut.HotKey);
@@ -208,15 +175,15 @@ TEST_F(ShortcutsTest, UsersOwnDesktopShortcutIsUpdatedAndKeepsItsHotKey) {
 TEST_F(ShortcutsTest, DesktopOffDeletesTheUsersShortcutBeforeEveryUsersOne) {
   WriteUsersShortcut(UserDesktop() + L"\\Bramix.lnk", 0);
   WriteUsersShortcut(CommonDesktop() + L"\\Bramix.lnk", 0);
-  UpdateShortcuts(WithShortcuts(kNone), L"");
+  UpdateShortcuts(IntegrationOptions{}, L"");
   EXPECT_FALSE(Exists(UserDesktop() + L"\\Bramix.lnk"));
   EXPECT_TRUE(Exists(CommonDesktop() + L"\\Bramix.lnk"));
-  UpdateShortcuts(WithShortcuts(kNone), L"");
+  UpdateShortcuts(IntegrationOptions{}, L"");
   EXPECT_FALSE(Exists(CommonDesktop() + L"\\Bramix.lnk"));
 }
 
 TEST_F(ShortcutsTest, StartMenuShortcutGoesToEveryUsersStartMenuAndWorksInTheUsersDesktop) {
-  UpdateShortcuts(WithShortcuts(kStartMenu), kThemeIcon);
+  UpdateShortcuts(IntegrationOptions{.StartMenu = true}, kThemeIcon);
   const Shortcut shortcut = ReadShortcut(CommonStartMenu() + L"\\Bramix.lnk");
   ASSERT_TRUE(shortcut.Loaded);
   EXPECT_EQ(program_.Path(), shortcut.Target);
@@ -229,7 +196,7 @@ TEST_F(ShortcutsTest, ProgramGroupsHoldExactlyTheItemsWhoseTargetsExist) {
     WriteBytes(group + L"\\Old.lnk", "stale");
     WriteBytes(group + L"\\Keep\\inner.txt", "kept");
   }
-  UpdateShortcuts(WithShortcuts(kPrograms), L"");
+  UpdateShortcuts(IntegrationOptions{.Programs = true}, L"");
   const std::set<std::wstring> expected = {L"Bramix.lnk", L"Guida a Bramix.lnk",
                                            L"Novit\u00e0 dell'ultima versione.lnk", L"Keep/"};
   EXPECT_EQ(expected, Listing(UserGroup()));
@@ -237,8 +204,8 @@ TEST_F(ShortcutsTest, ProgramGroupsHoldExactlyTheItemsWhoseTargetsExist) {
 }
 
 TEST_F(ShortcutsTest, GroupItemsPointAtTheirTargetsWithTheThemeIconOnTheProgramOnly) {
-  const ScopedTargetFile manual(L"Zpk.txt");
-  UpdateShortcuts(WithShortcuts(kPrograms), kThemeIcon);
+  const ScopedProgramFile manual(L"Zpk.txt");
+  UpdateShortcuts(IntegrationOptions{.Programs = true}, kThemeIcon);
   struct Row {
     const wchar_t* link;
     std::wstring target;
@@ -265,8 +232,9 @@ TEST_F(ShortcutsTest, NothingIsWrittenWhenTheSettingsFileForbidsIntegration) {
   StringList lines;
   SplitTextLines(L"Global\\Integration=0\n", lines);
   WritableSettingsStore().LoadLines(lines, L"");
-  UpdateShortcuts(WithShortcuts(kDesktop | kStartMenu | kPrograms), L"");
-  ExpectEmpty({CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")});
+  UpdateShortcuts(IntegrationOptions{.Desktop = true, .StartMenu = true, .Programs = true}, L"");
+  for (const std::wstring& folder : {CommonDesktop(), CommonStartMenu(), Path(L"UserPrograms"), Path(L"CommonPrograms")})
+    EXPECT_TRUE(Listing(folder).empty()) << testing::PrintToString(folder);
 }
 
 namespace {
@@ -288,7 +256,7 @@ TEST_F(ShortcutsTest, NothingIsDeletedThroughAGroupFolderThatIsALink) {
   {
     const ScopedImportPatch patch("GetFileAttributesW", reinterpret_cast<void*>(GroupsAsLinks));
     ASSERT_TRUE(patch.Patched());
-    UpdateShortcuts(WithShortcuts(kPrograms), L"");
+    UpdateShortcuts(IntegrationOptions{.Programs = true}, L"");
   }
   EXPECT_TRUE(Exists(CommonGroup() + L"\\Someone else's.lnk"));
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "localization/dialog_proc.h"
+#include "support/dialog_template.h"
 
 namespace {
 
@@ -30,12 +31,6 @@ struct TestDialog {
   }
 };
 
-// A captioned dialog without controls, menu or class.
-struct alignas(DWORD) EmptyTemplate {
-  DLGTEMPLATE Header{WS_POPUP | WS_CAPTION, 0, 0, 0, 0, 120, 60};
-  WORD MenuClassTitle[3] = {0, 0, 0};
-};
-
 constexpr INT_PTR kLeftOpen = -2;
 
 BOOL CALLBACK EndLeftOpenDialog(HWND window, LPARAM) { return !EndDialog(window, kLeftOpen); }
@@ -46,9 +41,9 @@ void CALLBACK CloseLeftOpenDialog(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 INT_PTR RunTestDialog(TestDialog& dialog) {
-  static const EmptyTemplate kTemplate;
+  static const DialogTemplate kTemplate(WS_POPUP | WS_CAPTION, 120, 60);
   const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, CloseLeftOpenDialog);
-  const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &kTemplate.Header, nullptr,
+  const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), kTemplate.Get(), nullptr,
                                                  DialogProc<TestDialog>, reinterpret_cast<LPARAM>(&dialog));
   KillTimer(nullptr, watchdog);
   return result;

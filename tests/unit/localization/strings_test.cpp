@@ -10,6 +10,7 @@
 #include "localization/language_file.h"
 #include "localization/language_table.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
 #include "support/wine_program.h"
@@ -65,9 +66,8 @@ class LanguageFolder : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(registry_.Ok());
     ASSERT_TRUE(folder_.Ok());
-    const wchar_t value[] = L"%UNINSTALL_TEST_LANGUAGES%";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\General", L"LanguageFolder",
-                                             REG_SZ, value, sizeof value));
+    ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\General", L"LanguageFolder",
+                        L"%UNINSTALL_TEST_LANGUAGES%"));
   }
   ScopedRegistrySandbox registry_;
   ScopedTempFolder folder_;

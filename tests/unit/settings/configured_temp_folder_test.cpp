@@ -5,12 +5,12 @@
 
 #include "environment/temp_folder.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 
 class ConfiguredTempFolder : public RegistrySandbox {
  protected:
   void SetTempFolderSetting(const std::wstring& setting) {
-    ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"TempFolder", REG_SZ, setting.c_str(),
-                                 static_cast<DWORD>((setting.size() + 1) * sizeof(wchar_t))));
+    ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"TempFolder", setting));
   }
 };
 

@@ -9,6 +9,7 @@
 #include "settings/settings_store.h"
 #include "settings/text_reader.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 
 namespace {
@@ -23,15 +24,9 @@ std::string Raw(HKEY root, const std::wstring& path, const wchar_t* name = L"v")
   return std::to_string(type) + ":" + std::string(data, size);
 }
 
-bool KeyExists(HKEY root, const wchar_t* path) {
-  UniqueHkey key;
-  return RegOpenKeyExW(root, path, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-
 // Puts "reg" straight into the registry under the product key's Setup.
 void PutInRegistry(const wchar_t* name) {
-  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", name, REG_SZ, L"reg",
-                                           sizeof(L"reg")));
+  ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", name, L"reg"));
 }
 
 class Registry : public RegistrySandbox {};

@@ -18,18 +18,6 @@ TEST(FormatString, AHugeResultIsCutAt262143Characters) {
   EXPECT_EQ(huge.substr(0, 262143), FormatString(L"%s", huge.c_str()));
 }
 
-TEST(TrimTrailingSpace, TrailingBlanksAndLineEndsGoLeadingOnesStay) {
-  std::wstring line = L"  file.txt \t\r\n";
-  TrimTrailingSpace(line);
-  EXPECT_EQ(L"  file.txt", line);
-}
-
-TEST(TrimTrailingSpace, AllBlankTextBecomesEmpty) {
-  std::wstring blanks = L" \t\r\n ";
-  TrimTrailingSpace(blanks);
-  EXPECT_EQ(L"", blanks);
-}
-
 TEST(CopyTextBounded, ASizeOfZeroWritesNothing) {
   wchar_t dest[4] = L"##";
   CopyTextBounded(dest, L"abc", 0);

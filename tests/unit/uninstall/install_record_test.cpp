@@ -9,6 +9,7 @@
 #include "environment/paths.h"
 #include "environment/unique_handle.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
 #include "support/unix_link.h"
@@ -45,54 +46,27 @@ class InstallRecord : public RegistrySandbox {
   const ScopedTempFolder folder_;
 };
 
-struct StoredValue {
-  DWORD type = REG_NONE;  // REG_NONE when the value is missing
-  std::wstring text;
-  DWORD number = 0;
-};
-
-StoredValue ReadEntryValue(const wchar_t* name) {
-  StoredValue value;
-  std::vector<BYTE> data(0x20000, 0);
-  DWORD bytes = static_cast<DWORD>(data.size() - sizeof(wchar_t));
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kEntryKey, name, RRF_RT_ANY, &value.type, data.data(), &bytes) != 0)
-    return StoredValue{};
-  if (value.type == REG_DWORD) value.number = *reinterpret_cast<const DWORD*>(data.data());
-  if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data.data());
-  return value;
-}
-
 void SetEntryString(const wchar_t* name, const std::wstring& text) {
-  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntryKey, name, REG_SZ, text.c_str(),
-                                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
+  ASSERT_TRUE(PutText(HKEY_LOCAL_MACHINE, kEntryKey, name, text));
 }
 
 }  // namespace
 
 // The values worked out from the installation; an older setup's values are replaced.
 TEST_F(InstallRecord, EntryValuesDescribeThisInstallation) {
-  const struct {
-    const wchar_t* name;
-    DWORD type;
-    std::wstring text;
-    DWORD number;
-  } kRows[] = {
-      {L"DisplayName", REG_SZ, L"Bramix 7.00 beta 1 64-bit", 0},
-      {L"UninstallString", REG_SZ, Program(), 0},
-      {L"QuietUninstallString", REG_SZ, L"\"" + Program() + L"\" /s", 0},
-      {L"DisplayIcon", REG_SZ, Path(L"Bramix\\Bramix.exe"), 0},
-      {L"InstallLocation", REG_SZ, Path(L"Bramix"), 0},
-      {L"EstimatedSize", REG_DWORD, L"", 3},
+  const std::pair<const wchar_t*, std::wstring> kTexts[] = {
+      {L"DisplayName", L"Bramix 7.00 beta 1 64-bit"},
+      {L"UninstallString", Program()},
+      {L"QuietUninstallString", L"\"" + Program() + L"\" /s"},
+      {L"DisplayIcon", Path(L"Bramix\\Bramix.exe")},
+      {L"InstallLocation", Path(L"Bramix")},
   };
-  for (const auto& row : kRows) SetEntryString(row.name, L"old");
+  for (const auto& [name, text] : kTexts) SetEntryString(name, L"old");
+  SetEntryString(L"EstimatedSize", L"old");
   WriteUninstallEntry(Program());
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.name);
-    const StoredValue stored = ReadEntryValue(row.name);
-    EXPECT_EQ(row.type, stored.type);
-    EXPECT_EQ(row.text, stored.text);
-    EXPECT_EQ(row.number, stored.number);
-  }
+  for (const auto& [name, text] : kTexts)
+    EXPECT_EQ(text, StoredText(HKEY_LOCAL_MACHINE, kEntryKey, name)) << testing::PrintToString(std::wstring(name));
+  EXPECT_EQ(3u, StoredDword(HKEY_LOCAL_MACHINE, kEntryKey, L"EstimatedSize"));
 }
 
 TEST_F(InstallRecord, DisplayIconIsKeptOnlyWhileItNamesSomethingThatExists) {
@@ -111,15 +85,14 @@ TEST_F(InstallRecord, DisplayIconIsKeptOnlyWhileItNamesSomethingThatExists) {
     SCOPED_TRACE(row.label);
     SetEntryString(L"DisplayIcon", row.before);
     WriteUninstallEntry(Program());
-    EXPECT_EQ(row.after, ReadEntryValue(L"DisplayIcon").text);
+    EXPECT_EQ(row.after, StoredText(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayIcon"));
   }
 }
 
 TEST_F(InstallRecord, MsiInstallationGetsNoEntry) {
   WritableRunState().Msi = true;
   WriteUninstallEntry(Program());
-  UniqueHkey key;
-  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, key.put()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEntryKey));
 }
 
 TEST_F(InstallRecord, VersionTextTakesTheWordsOfTheLanguage) {
@@ -157,23 +130,16 @@ class PackageCopy : public InstallRecord {
  protected:
   void SetUp() override {
     InstallRecord::SetUp();
-    ASSERT_TRUE(GetCurrentFolder(savedCurrent_));
     ASSERT_TRUE(WriteFileBytes(Path(L"package\\bramix.ini"), "[Bramix]\r\nfrom the package\r\n"));
     WriteSized(L"package\\Setup.exe", 10);
     ASSERT_TRUE(CreateDirectoryW(Path(L"data").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Path(L"current").c_str(), nullptr));
-    const std::wstring data = Path(L"data");
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", REG_SZ,
-                                             data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))));
+    ASSERT_TRUE(PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Paths", L"AppData", Path(L"data")));
     ASSERT_TRUE(SetCurrentFolder(Path(L"current")));
-  }
-  void TearDown() override {
-    SetCurrentFolder(savedCurrent_);
-    InstallRecord::TearDown();
   }
   std::string CopiedSettings() const { return ReadFileBytes(Path(L"current\\bramix.ini")); }
 
-  std::wstring savedCurrent_;
+  const ScopedCurrentFolder current_;
 };
 
 TEST_F(PackageCopy, SettingsFileComesFromThePackageFolder) {

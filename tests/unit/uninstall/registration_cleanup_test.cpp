@@ -5,6 +5,7 @@
 
 #include "environment/unique_handle.h"
 #include "support/registry_sandbox.h"
+#include "support/registry_values.h"
 #include "support/scoped_state.h"
 
 namespace {
@@ -32,13 +33,10 @@ const KeyRow kForeignKeys[] = {
 };
 
 void Make(const KeyRow& key) {
-  ASSERT_EQ(0, RegSetKeyValueW(key.root, (std::wstring(key.path) + key.below).c_str(), L"v", REG_SZ, L"x", 4));
+  ASSERT_TRUE(PutText(key.root, std::wstring(key.path) + key.below, L"v", L"x"));
 }
 
-bool Exists(const KeyRow& key) {
-  UniqueHkey opened;
-  return RegOpenKeyExW(key.root, key.path, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
-}
+bool Exists(const KeyRow& key) { return KeyExists(key.root, key.path); }
 
 }  // namespace
 

@@ -42,16 +42,6 @@ DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
   return copied;
 }
 
-// Puts the current folder back, which an uninstall run may change.
-class ScopedCurrentFolder {
- public:
-  ScopedCurrentFolder() { GetCurrentFolder(saved_); }
-  ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
-
- private:
-  std::wstring saved_;
-};
-
 }  // namespace
 
 class SideNames : public TempFolderTest {
