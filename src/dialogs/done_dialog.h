@@ -1,5 +1,6 @@
 #pragma once
-// The completion dialog (DONEDLG) shown after a confirmed setup.
+// The completion dialog (DONEDLG) shown after a confirmed setup: where the product
+// lies, and buttons for its help, its licence and its home page.
 #include <windows.h>
 
 #include "resources/resource_ids.h"
@@ -11,7 +12,9 @@ class DoneDialog {
   // Closing the dialog in any way ends it with 1.
   static constexpr INT_PTR kCancelledResult = 1;
 
-  // Until the dialog's controls arrive, it closes as soon as it opens.
+  // Shows the current folder as the installation folder and closes at once when the
+  // run is silent; the buttons open the help, licenza.txt and the home page, and
+  // nothing is reported when one of them cannot be opened.
   INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
