@@ -44,11 +44,13 @@ void Initialize(HWND dialog) {
   if (RunState.Silent) SendMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
-void OnCommand(HWND dialog, int id) {
+}  // namespace
+
+void DoneDialog::OnCommand(HWND dialog, int id) {
   switch (id) {
     case IDOK:
     case IDCANCEL:
-      EndDialog(dialog, DoneDialog::kCancelledResult);
+      end_.End(dialog, kCancelledResult);
       break;
     case IDC_VIEWHELP:
       ShowHelp(L"");
@@ -64,9 +66,8 @@ void OnCommand(HWND dialog, int id) {
   }
 }
 
-}  // namespace
-
-INT_PTR DoneDialog::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR DoneDialog::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  end_.KeepHidden(message, lParam);
   switch (message) {
     case WM_INITDIALOG:
       Initialize(dialog);

@@ -3,6 +3,7 @@
 // lies, and buttons for its help, its licence and its home page.
 #include <windows.h>
 
+#include "dialogs/dialog_end.h"
 #include "resources/resource_ids.h"
 
 class DoneDialog {
@@ -16,6 +17,11 @@ class DoneDialog {
   // run is silent; the buttons open the help, licenza.txt and the home page, and
   // nothing is reported when one of them cannot be opened.
   INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void OnCommand(HWND dialog, int id);
+
+  DialogEnd end_;
 };
 
 // Shows the dialog without an owner; returns 1, or -1 when it could not be made.

@@ -62,7 +62,8 @@ void NoteSingleItem(HWND dialog) {
 
 }  // namespace
 
-INT_PTR SetupDialog::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR SetupDialog::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  end_.KeepHidden(message, lParam);
   switch (message) {
     case WM_INITDIALOG:
       Initialize(dialog);
@@ -94,7 +95,7 @@ void SetupDialog::OnCommand(HWND dialog, int id) {
       break;
     case IDCANCEL:
       WritableRunState().ExitCode = 1;
-      EndDialog(dialog, kCancelledResult);
+      end_.End(dialog, kCancelledResult);
       break;
     case IDC_SHELLEXT:
       RefreshEnabledBoxes(dialog);
@@ -124,7 +125,7 @@ void SetupDialog::Confirm(HWND dialog) {
   if (!RunState.Msi) WriteUninstallEntry();
   // ".ace" is no longer offered; a former association of the product is given back.
   ReleaseExtension(L".ace");
-  EndDialog(dialog, kConfirmedResult);
+  end_.End(dialog, kConfirmedResult);
 }
 
 INT_PTR ShowSetupDialog() {

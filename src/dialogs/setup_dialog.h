@@ -4,6 +4,7 @@
 // Windows, and the Add/Remove Programs entry is written.
 #include <windows.h>
 
+#include "dialogs/dialog_end.h"
 #include "resources/resource_ids.h"
 
 class SetupDialog {
@@ -22,6 +23,8 @@ class SetupDialog {
   void Initialize(HWND dialog);
   void OnCommand(HWND dialog, int id);
   void Confirm(HWND dialog);
+
+  DialogEnd end_;
 };
 
 // Shows the dialog without an owner: 1 when the user confirmed, 0 when cancelled,
