@@ -209,6 +209,7 @@ class SetupDialogs : public testing::Test {
     while (!program_.Wait(1) && GetTickCount() - start < kTimeout) {
       if (HasWindow(program_.Pid(), kDialogClass)) {
         ADD_FAILURE() << "a window was shown";
+        program_.Kill();
         break;
       }
     }
