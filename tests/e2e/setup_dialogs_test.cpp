@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -18,44 +19,30 @@ constexpr wchar_t kFolder[] = L"C:\\Program Files\\Bramix Setup Dialogs";
 constexpr wchar_t kUninstallEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
 constexpr wchar_t kDialogClass[] = L"#32770";
 
-// One control as the template lays it out, in dialog units.
-struct ExpectedControl {
-  const char* Name;
-  int Id;
+// What makes a control what it is: its class and the style bits of its kind.
+struct ControlKind {
   const wchar_t* ClassName;
-  DWORD KindMask;  // the style bits that make the control what it is...
-  DWORD Kind;      // ...and their value
-  std::wstring Text;
-  bool Visible;
-  bool Enabled;
-  RECT Units;  // x, y, width, height
+  DWORD Mask;
+  DWORD Style;
 };
+constexpr ControlKind kGroup{L"Button", BS_TYPEMASK, BS_GROUPBOX};
+constexpr ControlKind kAutoBox{L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX};
+constexpr ControlKind kButton{L"Button", BS_TYPEMASK, BS_PUSHBUTTON};
+constexpr ControlKind kDefaultButton{L"Button", BS_TYPEMASK, BS_DEFPUSHBUTTON};
+constexpr ControlKind kLabel{L"Static", SS_TYPEMASK, SS_LEFT};
+constexpr ControlKind kCentredLabel{L"Static", SS_TYPEMASK, SS_CENTER};
+// The scroll bar (and its style bit) comes and goes with the length of the text.
+constexpr ControlKind kReadOnlyRichEdit{L"RichEdit20W", ES_READONLY | ES_MULTILINE, ES_READONLY | ES_MULTILINE};
 
-// The control shows its scroll bar (and its style says so) only while the text overflows.
-constexpr DWORD kRichEditKind = ES_READONLY | ES_MULTILINE;
-
-RECT Box(int x, int y, int width, int height) { return RECT{x, y, width, height}; }
-
-ExpectedControl Group(const char* name, int id, const wchar_t* text, RECT units) {
-  return {name, id, L"Button", BS_TYPEMASK, BS_GROUPBOX, text, true, true, units};
-}
-ExpectedControl CheckBox(const char* name, int id, const wchar_t* text, RECT units) {
-  return {name, id, L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, text, true, true, units};
-}
-ExpectedControl Button(const char* name, int id, const wchar_t* text, RECT units) {
-  return {name, id, L"Button", BS_TYPEMASK, BS_PUSHBUTTON, text, true, true, units};
-}
-ExpectedControl DefaultButton(const char* name, int id, const wchar_t* text, RECT units) {
-  return {name, id, L"Button", BS_TYPEMASK, BS_DEFPUSHBUTTON, text, true, true, units};
-}
-ExpectedControl Label(const char* name, int id, const wchar_t* text, RECT units) {
-  return {name, id, L"Static", SS_TYPEMASK, SS_LEFT, text, true, true, units};
-}
-
-// A format box of column 1 (x 16) or 2 (x 56), row 0 at y 21.
-ExpectedControl FormatBox(const char* name, int id, const wchar_t* text, int column, int row) {
-  return CheckBox(name, id, text, Box(column == 1 ? 16 : 56, 21 + 12 * row, 37, 12));
-}
+// One control as the template lays it out; x, y, width and height in dialog units.
+struct ExpectedControl {
+  int Id;
+  ControlKind Kind;
+  std::wstring Text;
+  RECT Units;
+  bool Visible = true;
+  bool Enabled = true;
+};
 
 std::wstring BuiltInString(UINT id) {
   const wchar_t* text = nullptr;
@@ -71,27 +58,24 @@ std::wstring SetupHelpText() {
   return text + L"\r\n    " + BuiltInString(IDS_INSTHELP6);
 }
 
-// Converts positions and sizes in dialog units to pixels as an 8-point "MS Shell Dlg 2" dialog of this
-// process does; the dialogs of the program must come out the same.
+// Turns x, y, width and height in dialog units into pixels as an 8-point
+// "MS Shell Dlg 2" dialog of this process does; the program's dialogs must agree.
 class DialogUnits {
  public:
   DialogUnits() {
-    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
-    const WORD menuClassTitleAndPoints[] = {0, 0, 0, 8};
-    words.insert(words.end(), std::begin(menuClassTitleAndPoints), std::end(menuClassTitleAndPoints));
+    // The header, no menu, class or title, the point size and the face name.
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 4, 0);
+    words.back() = 8;
     for (const wchar_t* c = L"MS Shell Dlg 2"; *c != L'\0'; ++c) words.push_back(*c);
     words.push_back(0);
     auto* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
     header->style = WS_POPUP | DS_SETFONT;
-    header->cx = 100;
-    header->cy = 100;
     dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), header, nullptr, NoMessages, 0);
   }
   ~DialogUnits() { DestroyWindow(dialog_); }
-  // x, y, width and height each rounded as the dialog manager rounds them.
-  RECT Pixels(RECT units) const {
+  std::array<LONG, 4> Pixels(RECT units) const {
     MapDialogRect(dialog_, &units);
-    return units;
+    return {units.left, units.top, units.right, units.bottom};
   }
 
  private:
@@ -101,43 +85,38 @@ class DialogUnits {
 
 // The text a control gives when asked (a rich edit control keeps its own).
 std::wstring AskedText(HWND control) {
-  const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
   text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
   return text;
 }
 
-// The position and size of a control in the client area of its dialog, in pixels.
-RECT ClientPosition(HWND dialog, HWND control) {
+// x, y, width and height of a control in the client area of its dialog, in pixels.
+std::array<LONG, 4> ClientPosition(HWND dialog, HWND control) {
   RECT rect{};
   GetWindowRect(control, &rect);
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return RECT{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-std::wstring RectText(const RECT& rect) {
-  return std::to_wstring(rect.left) + L"," + std::to_wstring(rect.top) + L"," + std::to_wstring(rect.right) + L"," +
-         std::to_wstring(rect.bottom);
-}
-
-// Compares the dialog's child windows, in the order the template makes them, with
-// the table row by row; the dialog has no control beyond the table.
+// Compares the dialog's controls, in the order the template makes them, with the
+// table row by row; the dialog has no control beyond the table.
 void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
   const DialogUnits units;
   HWND control = GetWindow(dialog, GW_CHILD);
   for (const ExpectedControl& expected : table) {
-    SCOPED_TRACE(expected.Name);
+    SCOPED_TRACE(testing::Message() << "control " << expected.Id << " at " << expected.Units.left << ","
+                                    << expected.Units.top);
     ASSERT_NE(nullptr, control) << "missing";
     wchar_t className[64] = {};
     GetClassNameW(control, className, 64);
     const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
-    EXPECT_EQ(expected.Id, static_cast<int>(static_cast<short>(GetDlgCtrlID(control))));
-    EXPECT_STREQ(expected.ClassName, className);
-    EXPECT_EQ(expected.Kind, style & expected.KindMask);
+    EXPECT_EQ(expected.Id, GetDlgCtrlID(control));
+    EXPECT_STREQ(expected.Kind.ClassName, className);
+    EXPECT_EQ(expected.Kind.Style, style & expected.Kind.Mask);
     EXPECT_EQ(expected.Text, AskedText(control));
     EXPECT_EQ(expected.Visible, (style & WS_VISIBLE) != 0);
     EXPECT_EQ(expected.Enabled, IsWindowEnabled(control) != FALSE);
-    EXPECT_EQ(RectText(units.Pixels(expected.Units)), RectText(ClientPosition(dialog, control)));
+    EXPECT_EQ(units.Pixels(expected.Units), ClientPosition(dialog, control));
     control = GetWindow(control, GW_HWNDNEXT);
   }
   EXPECT_EQ(nullptr, control) << "a control beyond the table";
@@ -237,42 +216,40 @@ TEST_F(SetupDialogs, SettingsDialogShowsEveryControlAsLaidOut) {
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(L"Configurazione Bramix", WindowText(dialog));
   const std::vector<ExpectedControl> table = {
-      Group("format group", IDC_ASSOCWITH, L"Associa a Bramix archivi in formato:", Box(7, 5, 127, 144)),
-      FormatBox("ZPK", IDC_ASSOCZPK, L"&ZPK", 1, 0),
-      FormatBox("ZIP", IDC_ASSOCZIP, L"&ZIP", 1, 1),
-      FormatBox("7Z", IDC_ASSOC7Z, L"7Z", 1, 2),
-      FormatBox("ARJ", IDC_ASSOCARJ, L"ARJ", 1, 3),
-      FormatBox("BZ2", IDC_ASSOCBZ2, L"BZ2", 1, 4),
-      FormatBox("CAB", IDC_ASSOCCAB, L"CAB", 1, 5),
-      FormatBox("GZ", IDC_ASSOCGZ, L"GZ", 1, 6),
-      FormatBox("ISO", IDC_ASSOCISO, L"ISO", 1, 7),
-      FormatBox("JAR", IDC_ASSOCJAR, L"JAR", 1, 8),
-      FormatBox("LZ", IDC_ASSOCLZ, L"LZ", 2, 0),
-      FormatBox("LZH", IDC_ASSOCLZH, L"LZH", 2, 1),
-      FormatBox("TAR", IDC_ASSOCTAR, L"TAR", 2, 2),
-      FormatBox("UUE", IDC_ASSOCUUE, L"UUE", 2, 3),
-      FormatBox("XZ", IDC_ASSOCXZ, L"XZ", 2, 4),
-      FormatBox("Z", IDC_ASSOCZ, L"Z", 2, 5),
-      FormatBox("ZIPX", IDC_ASSOCZIPX, L"ZIPX", 2, 6),
-      FormatBox("ZST", IDC_ASSOCZST, L"ZST", 2, 7),
-      FormatBox("001", IDC_ASSOC001, L"001", 2, 8),
-      Button("select all", IDC_ASSOCALL, L"Seleziona/Deseleziona &tutti", Box(16, 131, 108, 14)),
-      Group("interface group", IDC_INTEGRATIONINTERFACE, L"Interfaccia", Box(140, 5, 184, 57)),
-      CheckBox("desktop", IDC_LINKDESKTOP, L"Aggiungi l'icona di Bramix al &desktop", Box(148, 19, 170, 12)),
-      CheckBox("start menu", IDC_LINKSTARTMENU, L"Aggiungi Bramix al &menu \"Avvio\" / \"Start\"", Box(148, 31, 170, 12)),
-      CheckBox("program group", IDC_LINKPROGRAMS, L"Crea il &gruppo dei programmi di Bramix", Box(148, 43, 170, 12)),
-      Group("shell group", IDC_SHELLINTEGRATION, L"&Integra Bramix in \"Esplora risorse\"", Box(140, 65, 184, 84)),
-      CheckBox("shell extension", IDC_SHELLEXT, L"Integrazione con \"&Esplora risorse\"", Box(148, 78, 170, 12)),
-      CheckBox("cascaded menu", IDC_SHELLCASCADED, L"&Voci in cascata nel menu contestuale", Box(148, 90, 170, 12)),
-      CheckBox("menu icons", IDC_SHELLICONS, L"Ic&one nel menu contestuale", Box(148, 102, 170, 12)),
-      {"legacy menu", IDC_SHELLLEGACYMENU, L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, L"Menu contestuale vecc&hio stile",
-       false, false, Box(148, 114, 170, 12)},
-      Button("context items", IDC_SETCONTEXTMENU, L"Vo&ci del menu contestuale...", Box(148, 131, 140, 14)),
-      Group("help group", -1, L"", Box(7, 151, 317, 75)),
-      {"help text", IDC_INSTHELPTEXT, L"RichEdit20W", kRichEditKind, kRichEditKind, SetupHelpText(), true, true,
-       Box(12, 159, 306, 62)},
-      DefaultButton("OK", IDOK, L"O&k", Box(91, 233, 70, 14)),
-      Button("help", IDHELP, L"&?", Box(169, 233, 70, 14)),
+      {IDC_ASSOCWITH, kGroup, L"Associa a Bramix archivi in formato:", {7, 5, 127, 144}},
+      {IDC_ASSOCZPK, kAutoBox, L"&ZPK", {16, 21, 37, 12}},
+      {IDC_ASSOCZIP, kAutoBox, L"&ZIP", {16, 33, 37, 12}},
+      {IDC_ASSOC7Z, kAutoBox, L"7Z", {16, 45, 37, 12}},
+      {IDC_ASSOCARJ, kAutoBox, L"ARJ", {16, 57, 37, 12}},
+      {IDC_ASSOCBZ2, kAutoBox, L"BZ2", {16, 69, 37, 12}},
+      {IDC_ASSOCCAB, kAutoBox, L"CAB", {16, 81, 37, 12}},
+      {IDC_ASSOCGZ, kAutoBox, L"GZ", {16, 93, 37, 12}},
+      {IDC_ASSOCISO, kAutoBox, L"ISO", {16, 105, 37, 12}},
+      {IDC_ASSOCJAR, kAutoBox, L"JAR", {16, 117, 37, 12}},
+      {IDC_ASSOCLZ, kAutoBox, L"LZ", {56, 21, 37, 12}},
+      {IDC_ASSOCLZH, kAutoBox, L"LZH", {56, 33, 37, 12}},
+      {IDC_ASSOCTAR, kAutoBox, L"TAR", {56, 45, 37, 12}},
+      {IDC_ASSOCUUE, kAutoBox, L"UUE", {56, 57, 37, 12}},
+      {IDC_ASSOCXZ, kAutoBox, L"XZ", {56, 69, 37, 12}},
+      {IDC_ASSOCZ, kAutoBox, L"Z", {56, 81, 37, 12}},
+      {IDC_ASSOCZIPX, kAutoBox, L"ZIPX", {56, 93, 37, 12}},
+      {IDC_ASSOCZST, kAutoBox, L"ZST", {56, 105, 37, 12}},
+      {IDC_ASSOC001, kAutoBox, L"001", {56, 117, 37, 12}},
+      {IDC_ASSOCALL, kButton, L"Seleziona/Deseleziona &tutti", {16, 131, 108, 14}},
+      {IDC_INTEGRATIONINTERFACE, kGroup, L"Interfaccia", {140, 5, 184, 57}},
+      {IDC_LINKDESKTOP, kAutoBox, L"Aggiungi l'icona di Bramix al &desktop", {148, 19, 170, 12}},
+      {IDC_LINKSTARTMENU, kAutoBox, L"Aggiungi Bramix al &menu \"Avvio\" / \"Start\"", {148, 31, 170, 12}},
+      {IDC_LINKPROGRAMS, kAutoBox, L"Crea il &gruppo dei programmi di Bramix", {148, 43, 170, 12}},
+      {IDC_SHELLINTEGRATION, kGroup, L"&Integra Bramix in \"Esplora risorse\"", {140, 65, 184, 84}},
+      {IDC_SHELLEXT, kAutoBox, L"Integrazione con \"&Esplora risorse\"", {148, 78, 170, 12}},
+      {IDC_SHELLCASCADED, kAutoBox, L"&Voci in cascata nel menu contestuale", {148, 90, 170, 12}},
+      {IDC_SHELLICONS, kAutoBox, L"Ic&one nel menu contestuale", {148, 102, 170, 12}},
+      {IDC_SHELLLEGACYMENU, kAutoBox, L"Menu contestuale vecc&hio stile", {148, 114, 170, 12}, false, false},
+      {IDC_SETCONTEXTMENU, kButton, L"Vo&ci del menu contestuale...", {148, 131, 140, 14}},
+      {-1, kGroup, L"", {7, 151, 317, 75}},
+      {IDC_INSTHELPTEXT, kReadOnlyRichEdit, SetupHelpText(), {12, 159, 306, 62}},
+      {IDOK, kDefaultButton, L"O&k", {91, 233, 70, 14}},
+      {IDHELP, kButton, L"&?", {169, 233, 70, 14}},
   };
   ExpectLayout(dialog, table);
   PressButton(dialog, IDCANCEL);
@@ -283,24 +260,20 @@ TEST_F(SetupDialogs, CompletionDialogShowsEveryControlAsLaidOut) {
   ASSERT_NE(nullptr, done) << "no completion dialog";
   EXPECT_EQ(L"Configurazione Bramix", WindowText(done));
   const std::vector<ExpectedControl> table = {
-      Group("upper group", -1, L"", Box(8, 2, 314, 135)),
-      Label("folder title", IDC_INSTINFOFOLDER, L"Bramix è stato installato correttamente nella cartella:",
-            Box(17, 14, 297, 8)),
-      Label("folder", IDC_INSTFOLDER, kFolder, Box(17, 23, 297, 8)),
-      Label("options", IDC_INSTINFOOPTIONS,
-            L"Selezionate la voce \"Configurazione...\" del menu \"Opzioni\" di Bramix per la modifica della "
-            L"configurazione.",
-            Box(17, 35, 297, 16)),
-      Label("help note", IDC_INSTINFOHELP,
-            L"Se installate Bramix per la prima volta, non dimenticatevi di leggere la guida inclusa.",
-            Box(17, 55, 297, 16)),
-      Button("help", IDC_VIEWHELP, L"Leggi la &guida", Box(10, 144, 75, 14)),
-      Button("licence", IDC_VIEWLICENSE, L"Leggi la &licenza", Box(88, 144, 75, 14)),
-      Button("home page", IDC_HOMEPAGE, L"Sito &Internet", Box(244, 144, 75, 14)),
-      Group("lower group", -1, L"", Box(8, 162, 314, 64)),
-      {"thanks", IDC_THANKS, L"Static", SS_TYPEMASK, SS_CENTER, L"Grazie per aver deciso d'utilizzare Bramix !", true,
-       true, Box(17, 178, 297, 16)},
-      DefaultButton("close", IDOK, L"&Chiudi", Box(130, 233, 70, 14)),
+      {-1, kGroup, L"", {8, 2, 314, 135}},
+      {IDC_INSTINFOFOLDER, kLabel, L"Bramix è stato installato correttamente nella cartella:", {17, 14, 297, 8}},
+      {IDC_INSTFOLDER, kLabel, kFolder, {17, 23, 297, 8}},
+      {IDC_INSTINFOOPTIONS, kLabel,
+       L"Selezionate la voce \"Configurazione...\" del menu \"Opzioni\" di Bramix per la modifica della configurazione.",
+       {17, 35, 297, 16}},
+      {IDC_INSTINFOHELP, kLabel,
+       L"Se installate Bramix per la prima volta, non dimenticatevi di leggere la guida inclusa.", {17, 55, 297, 16}},
+      {IDC_VIEWHELP, kButton, L"Leggi la &guida", {10, 144, 75, 14}},
+      {IDC_VIEWLICENSE, kButton, L"Leggi la &licenza", {88, 144, 75, 14}},
+      {IDC_HOMEPAGE, kButton, L"Sito &Internet", {244, 144, 75, 14}},
+      {-1, kGroup, L"", {8, 162, 314, 64}},
+      {IDC_THANKS, kCentredLabel, L"Grazie per aver deciso d'utilizzare Bramix !", {17, 178, 297, 16}},
+      {IDOK, kDefaultButton, L"&Chiudi", {130, 233, 70, 14}},
   };
   ExpectLayout(done, table);
   PressButton(done, IDOK);
@@ -397,20 +370,24 @@ TEST_F(SetupDialogs, InitPresetsShowInTheBoxes) {
   PressButton(dialog, IDCANCEL);
 }
 
-TEST_F(SetupDialogs, SelectAllWithEveryFormatTickedClearsThemAll) {
-  HWND dialog = OpenSetup(L"-setup -initA111111111111111111");
-  ASSERT_NE(nullptr, dialog);
-  Click(dialog, IDC_ASSOCALL);
-  for (int id = IDC_ASSOCZPK; id <= IDC_ASSOC001; ++id)
-    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, id)) << ControlText(dialog, id);
-  PressButton(dialog, IDCANCEL);
-}
-
-TEST_F(SetupDialogs, SelectAllWithOneFormatClearTicksThemAll) {
-  HWND dialog = OpenSetup(L"-setup -initA111111111111111110");
-  ASSERT_NE(nullptr, dialog);
-  Click(dialog, IDC_ASSOCALL);
-  for (int id = IDC_ASSOCZPK; id <= IDC_ASSOC001; ++id)
-    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, id)) << ControlText(dialog, id);
-  PressButton(dialog, IDCANCEL);
+TEST_F(SetupDialogs, SelectAllClearsEveryFormatWhenAllAreTickedAndTicksThemAllOtherwise) {
+  struct Start {
+    const wchar_t* Init;
+    UINT Expected;
+  };
+  const Start starts[] = {
+      {L"A111111111111111111", BST_UNCHECKED},
+      {L"A111111111111111110", BST_CHECKED},
+      {L"A000000000000000000", BST_CHECKED},
+  };
+  for (const Start& start : starts) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(start.Init)));
+    HWND dialog = OpenSetup(L"-setup -init" + std::wstring(start.Init));
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_ASSOCALL);
+    for (int id = IDC_ASSOCZPK; id <= IDC_ASSOC001; ++id)
+      EXPECT_EQ(start.Expected, IsDlgButtonChecked(dialog, id)) << testing::PrintToString(ControlText(dialog, id));
+    PressButton(dialog, IDCANCEL);
+    EXPECT_EQ(1u, WaitForEnd());
+  }
 }
