@@ -140,6 +140,33 @@ std::wstring ReadValue(HKEY root, const wchar_t* key, const wchar_t* name) {
   return type == REG_DWORD ? std::to_wstring(data.Number) : std::wstring(data.Text);
 }
 
+constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr wchar_t kProgramDefaultsKey[] = L"Software\\Wine\\AppDefaults\\Uninstall.exe";
+
+// Makes the prefix a Windows 11 for the program runs started while it lives: build
+// 22631, and no WMI for the program (Wine's WMI would name a Windows 10). Wine reads
+// the program's DLL overrides from its entry in the prefix's registry.
+class ScopedWindows11 {
+ public:
+  ScopedWindows11() {
+    version_.SetText(L"10.0");
+    major_.SetNumber(10);
+    minor_.SetNumber(0);
+    build_.SetText(L"22631");
+    buildNumber_.SetText(L"22631");
+    const std::wstring overrides = std::wstring(kProgramDefaultsKey) + L"\\DllOverrides";
+    RegSetKeyValueW(HKEY_CURRENT_USER, overrides.c_str(), L"wbemprox", REG_SZ, L"", sizeof(wchar_t));
+  }
+  ~ScopedWindows11() { RegDeleteTreeW(HKEY_CURRENT_USER, kProgramDefaultsKey); }
+
+ private:
+  const ScopedRegistryValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
+  const ScopedRegistryValue major_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMajorVersionNumber"};
+  const ScopedRegistryValue minor_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMinorVersionNumber"};
+  const ScopedRegistryValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuild"};
+  const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
+};
+
 // A staged installation where setup runs, with nothing stored from earlier runs.
 class SetupDialogs : public testing::Test {
  protected:
@@ -168,16 +195,20 @@ class SetupDialogs : public testing::Test {
     EXPECT_NE(nullptr, dialog) << "no settings dialog";
     return dialog;
   }
-  // Confirms the settings dialog and returns the dialog that follows it, if any,
-  // once the process has either shown it or ended.
-  HWND ConfirmSetup(HWND setup) {
-    PressButton(setup, IDOK);
+  // The first dialog or message box of the program other than `shown`; null when
+  // the program ends or the time passes first.
+  HWND NextDialog(HWND shown, DWORD milliseconds) {
     const DWORD start = GetTickCount();
-    while (!program_.Wait(50) && GetTickCount() - start < kTimeout) {
+    while (!program_.Wait(50) && GetTickCount() - start < milliseconds) {
       HWND next = WaitForWindow(program_.Pid(), kDialogClass, 0);
-      if (next != nullptr && next != setup) return next;
+      if (next != nullptr && next != shown) return next;
     }
     return nullptr;
+  }
+  // Confirms the settings dialog; the dialog that follows it, if any.
+  HWND ConfirmSetup(HWND setup) {
+    PressButton(setup, IDOK);
+    return NextDialog(setup, kTimeout);
   }
   // Runs the program to its end, failing the test if it shows any window on the way
   // (looking every millisecond, so that a dialog shown for a moment is seen too);
@@ -203,6 +234,12 @@ class SetupDialogs : public testing::Test {
   StagedInstallation install_{kFolder};
   ChildProcess program_;
 };
+
+// Clears the cascaded-menu box as a click would, without waiting for what follows.
+void ClearCascadedMenuBox(HWND dialog) {
+  SendDlgItemMessageW(dialog, IDC_SHELLCASCADED, BM_SETCHECK, BST_UNCHECKED, 0);
+  PressButton(dialog, IDC_SHELLCASCADED);
+}
 
 // Clicks a button and waits until the dialog has handled it.
 void Click(HWND dialog, int id) {
@@ -390,4 +427,20 @@ TEST_F(SetupDialogs, SelectAllClearsEveryFormatWhenAllAreTickedAndTicksThemAllOt
     PressButton(dialog, IDCANCEL);
     EXPECT_EQ(1u, WaitForEnd());
   }
+}
+
+TEST_F(SetupDialogs, ClearingTheCascadedMenuOnWindows11ShowsTheSingleItemNoteOnce) {
+  const ScopedWindows11 windows11;
+  HWND dialog = OpenSetup(L"-setup");
+  ASSERT_NE(nullptr, dialog);
+  ClearCascadedMenuBox(dialog);
+  HWND note = NextDialog(dialog, kTimeout);
+  ASSERT_NE(nullptr, note) << "no note";
+  EXPECT_EQ(BuiltInString(IDS_SINGLETOPITEM), ControlText(note, 0xFFFF));
+  PressButton(note, IDOK);
+  while (IsWindow(note)) Sleep(50);
+  CheckDlgButton(dialog, IDC_SHELLCASCADED, BST_CHECKED);
+  ClearCascadedMenuBox(dialog);
+  EXPECT_EQ(nullptr, NextDialog(dialog, 2000)) << "a second note";
+  PressButton(dialog, IDCANCEL);
 }
