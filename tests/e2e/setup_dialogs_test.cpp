@@ -444,3 +444,13 @@ TEST_F(SetupDialogs, ClearingTheCascadedMenuOnWindows11ShowsTheSingleItemNoteOnc
   EXPECT_EQ(nullptr, NextDialog(dialog, 2000)) << "a second note";
   PressButton(dialog, IDCANCEL);
 }
+
+TEST_F(SetupDialogs, ClearingTheShellExtensionDisablesItsMenuBoxesAtOnce) {
+  HWND dialog = OpenSetup(L"-setup -initS1");
+  ASSERT_NE(nullptr, dialog);
+  SendDlgItemMessageW(dialog, IDC_SHELLEXT, BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(dialog, IDC_SHELLEXT);
+  for (int id : {IDC_SHELLCASCADED, IDC_SHELLICONS})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << testing::PrintToString(ControlText(dialog, id));
+  PressButton(dialog, IDCANCEL);
+}
