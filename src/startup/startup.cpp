@@ -62,11 +62,10 @@ std::wstring ReadSfxcmd() {
   return buffer;
 }
 
-// DialogBoxParamW gives -1 when the dialog could not be made: that is no confirmation.
-bool Confirmed(INT_PTR dialogResult) { return dialogResult != 0 && dialogResult != -1; }
-
+// Only a cancelled settings dialog (0) ends setup here. One that could not be made
+// (-1) does not: the package's settings file is still brought over.
 void RunSetup() {
-  if (!Confirmed(ShowSetupDialog())) return;
+  if (ShowSetupDialog() == 0) return;
   CopyPackageFiles();
   if (!RunState.Msi) ShowDoneDialog();
 }

@@ -1,0 +1,449 @@
+// Setup mode through the real Uninstall.exe: its two dialogs as the user sees them,
+// and what confirming or cancelling them leaves in the registry.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "support/registry_snapshot.h"
+#include "support/scoped_registry_value.h"
+#include "support/wine_program.h"
+
+namespace {
+
+constexpr DWORD kTimeout = 60000;
+constexpr wchar_t kFolder[] = L"C:\\Program Files\\Bramix Setup Dialogs";
+constexpr wchar_t kUninstallEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+// What makes a control what it is: its class and the style bits of its kind.
+struct ControlKind {
+  const wchar_t* ClassName;
+  DWORD Mask;
+  DWORD Style;
+};
+constexpr ControlKind kGroup{L"Button", BS_TYPEMASK, BS_GROUPBOX};
+constexpr ControlKind kAutoBox{L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX};
+constexpr ControlKind kButton{L"Button", BS_TYPEMASK, BS_PUSHBUTTON};
+constexpr ControlKind kDefaultButton{L"Button", BS_TYPEMASK, BS_DEFPUSHBUTTON};
+constexpr ControlKind kLabel{L"Static", SS_TYPEMASK, SS_LEFT};
+constexpr ControlKind kCentredLabel{L"Static", SS_TYPEMASK, SS_CENTER};
+// The scroll bar (and its style bit) comes and goes with the length of the text.
+constexpr ControlKind kReadOnlyRichEdit{L"RichEdit20W", ES_READONLY | ES_MULTILINE, ES_READONLY | ES_MULTILINE};
+
+// One control as the template lays it out; x, y, width and height in dialog units.
+struct ExpectedControl {
+  int Id;
+  ControlKind Kind;
+  std::wstring Text;
+  RECT Units;
+  bool Visible = true;
+  bool Enabled = true;
+};
+
+std::wstring BuiltInString(UINT id) {
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return std::wstring(text, length > 0 ? length : 0);
+}
+
+// The help text of the settings dialog: two paragraphs, each indented by four spaces.
+std::wstring SetupHelpText() {
+  std::wstring text = L"   ";
+  for (UINT id : {IDS_INSTHELP1, IDS_INSTHELP2, IDS_INSTHELP3, IDS_INSTHELP4, IDS_INSTHELP5})
+    text += L" " + BuiltInString(id);
+  return text + L"\r\n    " + BuiltInString(IDS_INSTHELP6);
+}
+
+// Turns x, y, width and height in dialog units into pixels as an 8-point
+// "MS Shell Dlg 2" dialog of this process does; the program's dialogs must agree.
+class DialogUnits {
+ public:
+  DialogUnits() {
+    // The header, no menu, class or title, the point size and the face name.
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 4, 0);
+    words.back() = 8;
+    for (const wchar_t* c = L"MS Shell Dlg 2"; *c != L'\0'; ++c) words.push_back(*c);
+    words.push_back(0);
+    auto* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    header->style = WS_POPUP | DS_SETFONT;
+    dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), header, nullptr, NoMessages, 0);
+  }
+  ~DialogUnits() { DestroyWindow(dialog_); }
+  std::array<LONG, 4> Pixels(RECT units) const {
+    MapDialogRect(dialog_, &units);
+    return {units.left, units.top, units.right, units.bottom};
+  }
+
+ private:
+  static INT_PTR CALLBACK NoMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+  HWND dialog_;
+};
+
+// The text a control gives when asked (a rich edit control keeps its own).
+std::wstring AskedText(HWND control) {
+  std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  return text;
+}
+
+// x, y, width and height of a control in the client area of its dialog, in pixels.
+std::array<LONG, 4> ClientPosition(HWND dialog, HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Compares the dialog's controls, in the order the template makes them, with the
+// table row by row; the dialog has no control beyond the table.
+void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
+  const DialogUnits units;
+  HWND control = GetWindow(dialog, GW_CHILD);
+  for (const ExpectedControl& expected : table) {
+    SCOPED_TRACE(testing::Message() << "control " << expected.Id << " at " << expected.Units.left << ","
+                                    << expected.Units.top);
+    ASSERT_NE(nullptr, control) << "missing";
+    wchar_t className[64] = {};
+    GetClassNameW(control, className, 64);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+    EXPECT_EQ(expected.Id, GetDlgCtrlID(control));
+    EXPECT_STREQ(expected.Kind.ClassName, className);
+    EXPECT_EQ(expected.Kind.Style, style & expected.Kind.Mask);
+    EXPECT_EQ(expected.Text, AskedText(control));
+    EXPECT_EQ(expected.Visible, (style & WS_VISIBLE) != 0);
+    EXPECT_EQ(expected.Enabled, IsWindowEnabled(control) != FALSE);
+    EXPECT_EQ(units.Pixels(expected.Units), ClientPosition(dialog, control));
+    control = GetWindow(control, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(nullptr, control) << "a control beyond the table";
+}
+
+// A text value as it stands, a number in decimals; "<missing>" when there is none.
+std::wstring ReadValue(HKEY root, const wchar_t* key, const wchar_t* name) {
+  wchar_t text[1024] = {};
+  DWORD type = REG_NONE;
+  DWORD size = sizeof(text);
+  if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) != ERROR_SUCCESS)
+    return L"<missing>";
+  DWORD number = 0;
+  memcpy(&number, text, sizeof(number));
+  return type == REG_DWORD ? std::to_wstring(number) : std::wstring(text);
+}
+
+bool HasUninstallEntry() { return ReadValue(HKEY_LOCAL_MACHINE, kUninstallEntry, L"UninstallString") != L"<missing>"; }
+
+constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr wchar_t kProgramDefaultsKey[] = L"Software\\Wine\\AppDefaults\\Uninstall.exe";
+
+// Makes the prefix a Windows 11 for the program runs started while it lives: build
+// 22631, and no WMI for the program (Wine's WMI would name a Windows 10). Wine reads
+// the program's DLL overrides from its entry in the prefix's registry.
+class ScopedWindows11 {
+ public:
+  ScopedWindows11() {
+    version_.SetText(L"10.0");
+    major_.SetNumber(10);
+    minor_.SetNumber(0);
+    build_.SetText(L"22631");
+    buildNumber_.SetText(L"22631");
+    const std::wstring overrides = std::wstring(kProgramDefaultsKey) + L"\\DllOverrides";
+    RegSetKeyValueW(HKEY_CURRENT_USER, overrides.c_str(), L"wbemprox", REG_SZ, L"", sizeof(wchar_t));
+  }
+  ~ScopedWindows11() { RegDeleteTreeW(HKEY_CURRENT_USER, kProgramDefaultsKey); }
+
+ private:
+  const ScopedRegistryValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
+  const ScopedRegistryValue major_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMajorVersionNumber"};
+  const ScopedRegistryValue minor_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMinorVersionNumber"};
+  const ScopedRegistryValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuild"};
+  const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
+};
+
+// A staged installation where setup runs, with nothing stored from earlier runs.
+class SetupDialogs : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
+    for (const wchar_t* name : {L"Bramix.exe", L"zpkext.dll", L"zpkext32.dll"}) install_.WriteFile(name, "x");
+    install_.WriteList({L"Bramix.exe", L"zpkext.dll", L"zpkext32.dll", L"zpknew.dat", L"zipnew.dat", L"Uninstall.exe",
+                        L"Uninstall.lst"});
+    // Wine mirrors every saved shortcut into the desktop's menus unless its menu builder is off.
+    menuBuilder_.SetText(L"");
+  }
+  // A run that applied something is undone by the uninstaller.
+  void TearDown() override {
+    program_.Kill();
+    if (ReadValue(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"ShellExt") == L"<missing>") return;
+    ChildProcess uninstall;
+    ASSERT_TRUE(uninstall.Start(install_.Exe(), L"/s", install_.Folder()));
+    EXPECT_TRUE(uninstall.Wait(kTimeout));
+    EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
+  }
+
+  // Starts setup with the switches and returns its settings dialog.
+  HWND OpenSetup(const std::wstring& args) {
+    EXPECT_TRUE(program_.Start(install_.Exe(), args, install_.Folder()));
+    HWND dialog = WaitForWindow(program_.Pid(), kDialogClass, kTimeout);
+    EXPECT_NE(nullptr, dialog) << "no settings dialog";
+    return dialog;
+  }
+  // The first dialog or message box of the program other than `shown`; null when
+  // the program ends or the time passes first.
+  HWND NextDialog(HWND shown, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!program_.Wait(50) && GetTickCount() - start < milliseconds) {
+      HWND next = WaitForWindow(program_.Pid(), kDialogClass, 0);
+      if (next != nullptr && next != shown) return next;
+    }
+    return nullptr;
+  }
+  // Confirms the settings dialog; the dialog that follows it, if any.
+  HWND ConfirmSetup(HWND setup) {
+    PressButton(setup, IDOK);
+    return NextDialog(setup, kTimeout);
+  }
+  // Runs the program to its end, failing the test if it shows any window on the way
+  // (looking every millisecond, so that a dialog shown for a moment is seen too);
+  // the exit code.
+  DWORD RunWithoutWindow(const std::wstring& args) {
+    EXPECT_TRUE(program_.Start(install_.Exe(), args, install_.Folder()));
+    const DWORD start = GetTickCount();
+    while (!program_.Wait(1) && GetTickCount() - start < kTimeout) {
+      if (HasWindow(program_.Pid(), kDialogClass)) {
+        ADD_FAILURE() << "a window was shown";
+        program_.Kill();
+        break;
+      }
+    }
+    return program_.ExitCode();
+  }
+  DWORD WaitForEnd() {
+    EXPECT_TRUE(program_.Wait(kTimeout));
+    return program_.ExitCode();
+  }
+
+  const ScopedRegistryValue menuBuilder_{HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"winemenubuilder.exe"};
+  StagedInstallation install_{kFolder};
+  ChildProcess program_;
+};
+
+// Clears the cascaded-menu box as a click would, without waiting for what follows.
+void ClearCascadedMenuBox(HWND dialog) {
+  SendDlgItemMessageW(dialog, IDC_SHELLCASCADED, BM_SETCHECK, BST_UNCHECKED, 0);
+  PressButton(dialog, IDC_SHELLCASCADED);
+}
+
+// Clicks a button and waits until the dialog has handled it.
+void Click(HWND dialog, int id) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+}  // namespace
+
+TEST_F(SetupDialogs, SettingsDialogShowsEveryControlAsLaidOut) {
+  HWND dialog = OpenSetup(L"-setup");
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(L"Configurazione Bramix", WindowText(dialog));
+  const std::vector<ExpectedControl> table = {
+      {IDC_ASSOCWITH, kGroup, L"Associa a Bramix archivi in formato:", {7, 5, 127, 144}},
+      {IDC_ASSOCZPK, kAutoBox, L"&ZPK", {16, 21, 37, 12}},
+      {IDC_ASSOCZIP, kAutoBox, L"&ZIP", {16, 33, 37, 12}},
+      {IDC_ASSOC7Z, kAutoBox, L"7Z", {16, 45, 37, 12}},
+      {IDC_ASSOCARJ, kAutoBox, L"ARJ", {16, 57, 37, 12}},
+      {IDC_ASSOCBZ2, kAutoBox, L"BZ2", {16, 69, 37, 12}},
+      {IDC_ASSOCCAB, kAutoBox, L"CAB", {16, 81, 37, 12}},
+      {IDC_ASSOCGZ, kAutoBox, L"GZ", {16, 93, 37, 12}},
+      {IDC_ASSOCISO, kAutoBox, L"ISO", {16, 105, 37, 12}},
+      {IDC_ASSOCJAR, kAutoBox, L"JAR", {16, 117, 37, 12}},
+      {IDC_ASSOCLZ, kAutoBox, L"LZ", {56, 21, 37, 12}},
+      {IDC_ASSOCLZH, kAutoBox, L"LZH", {56, 33, 37, 12}},
+      {IDC_ASSOCTAR, kAutoBox, L"TAR", {56, 45, 37, 12}},
+      {IDC_ASSOCUUE, kAutoBox, L"UUE", {56, 57, 37, 12}},
+      {IDC_ASSOCXZ, kAutoBox, L"XZ", {56, 69, 37, 12}},
+      {IDC_ASSOCZ, kAutoBox, L"Z", {56, 81, 37, 12}},
+      {IDC_ASSOCZIPX, kAutoBox, L"ZIPX", {56, 93, 37, 12}},
+      {IDC_ASSOCZST, kAutoBox, L"ZST", {56, 105, 37, 12}},
+      {IDC_ASSOC001, kAutoBox, L"001", {56, 117, 37, 12}},
+      {IDC_ASSOCALL, kButton, L"Seleziona/Deseleziona &tutti", {16, 131, 108, 14}},
+      {IDC_INTEGRATIONINTERFACE, kGroup, L"Interfaccia", {140, 5, 184, 57}},
+      {IDC_LINKDESKTOP, kAutoBox, L"Aggiungi l'icona di Bramix al &desktop", {148, 19, 170, 12}},
+      {IDC_LINKSTARTMENU, kAutoBox, L"Aggiungi Bramix al &menu \"Avvio\" / \"Start\"", {148, 31, 170, 12}},
+      {IDC_LINKPROGRAMS, kAutoBox, L"Crea il &gruppo dei programmi di Bramix", {148, 43, 170, 12}},
+      {IDC_SHELLINTEGRATION, kGroup, L"&Integra Bramix in \"Esplora risorse\"", {140, 65, 184, 84}},
+      {IDC_SHELLEXT, kAutoBox, L"Integrazione con \"&Esplora risorse\"", {148, 78, 170, 12}},
+      {IDC_SHELLCASCADED, kAutoBox, L"&Voci in cascata nel menu contestuale", {148, 90, 170, 12}},
+      {IDC_SHELLICONS, kAutoBox, L"Ic&one nel menu contestuale", {148, 102, 170, 12}},
+      {IDC_SHELLLEGACYMENU, kAutoBox, L"Menu contestuale vecc&hio stile", {148, 114, 170, 12}, false, false},
+      {IDC_SETCONTEXTMENU, kButton, L"Vo&ci del menu contestuale...", {148, 131, 140, 14}},
+      {-1, kGroup, L"", {7, 151, 317, 75}},
+      {IDC_INSTHELPTEXT, kReadOnlyRichEdit, SetupHelpText(), {12, 159, 306, 62}},
+      {IDOK, kDefaultButton, L"O&k", {91, 233, 70, 14}},
+      {IDHELP, kButton, L"&?", {169, 233, 70, 14}},
+  };
+  ExpectLayout(dialog, table);
+  PressButton(dialog, IDCANCEL);
+}
+
+TEST_F(SetupDialogs, CompletionDialogShowsEveryControlAsLaidOut) {
+  HWND done = ConfirmSetup(OpenSetup(L"-setup"));
+  ASSERT_NE(nullptr, done) << "no completion dialog";
+  EXPECT_EQ(L"Configurazione Bramix", WindowText(done));
+  const std::vector<ExpectedControl> table = {
+      {-1, kGroup, L"", {8, 2, 314, 135}},
+      {IDC_INSTINFOFOLDER, kLabel, L"Bramix è stato installato correttamente nella cartella:", {17, 14, 297, 8}},
+      {IDC_INSTFOLDER, kLabel, kFolder, {17, 23, 297, 8}},
+      {IDC_INSTINFOOPTIONS, kLabel,
+       L"Selezionate la voce \"Configurazione...\" del menu \"Opzioni\" di Bramix per la modifica della configurazione.",
+       {17, 35, 297, 16}},
+      {IDC_INSTINFOHELP, kLabel,
+       L"Se installate Bramix per la prima volta, non dimenticatevi di leggere la guida inclusa.", {17, 55, 297, 16}},
+      {IDC_VIEWHELP, kButton, L"Leggi la &guida", {10, 144, 75, 14}},
+      {IDC_VIEWLICENSE, kButton, L"Leggi la &licenza", {88, 144, 75, 14}},
+      {IDC_HOMEPAGE, kButton, L"Sito &Internet", {244, 144, 75, 14}},
+      {-1, kGroup, L"", {8, 162, 314, 64}},
+      {IDC_THANKS, kCentredLabel, L"Grazie per aver deciso d'utilizzare Bramix !", {17, 178, 297, 16}},
+      {IDOK, kDefaultButton, L"&Chiudi", {130, 233, 70, 14}},
+  };
+  ExpectLayout(done, table);
+  PressButton(done, IDOK);
+  EXPECT_EQ(0u, WaitForEnd());
+}
+
+TEST_F(SetupDialogs, ConfirmingStoresAppliesAndRegistersTheChoices) {
+  struct Mark {
+    const char* Name;
+    HKEY Root;
+    const wchar_t* Key;
+    const wchar_t* Value;
+    std::wstring Expected;
+  };
+  const Mark marks[] = {
+      {"desktop choice stored", HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\Links", L"Desktop", L"1"},
+      {"own format associated", HKEY_CLASSES_ROOT, L".zpk", nullptr, L"Bramix"},
+      {"Add/Remove entry written", HKEY_LOCAL_MACHINE, kUninstallEntry, L"UninstallString",
+       std::wstring(kFolder) + L"\\Uninstall.exe"},
+  };
+  HWND done = ConfirmSetup(OpenSetup(L"-setup -initD1"));
+  ASSERT_NE(nullptr, done) << "no completion dialog";
+  for (const Mark& mark : marks) {
+    SCOPED_TRACE(mark.Name);
+    EXPECT_EQ(mark.Expected, ReadValue(mark.Root, mark.Key, mark.Value));
+  }
+  PressButton(done, IDOK);
+  EXPECT_EQ(0u, WaitForEnd());
+}
+
+TEST_F(SetupDialogs, EscEndsWithExitCodeOneAndLeavesTheRegistryAsItWas) {
+  const RegistryLines before = RegistrySnapshot();
+  HWND dialog = OpenSetup(L"-setup");
+  ASSERT_NE(nullptr, dialog);
+  PressButton(dialog, IDCANCEL);
+  EXPECT_EQ(1u, WaitForEnd());
+  const RegistryLines after = RegistrySnapshot();
+  for (const std::wstring& line : Minus(after, before)) ADD_FAILURE() << "added: " << testing::PrintToString(line);
+  for (const std::wstring& line : Minus(before, after)) ADD_FAILURE() << "lost: " << testing::PrintToString(line);
+}
+
+TEST_F(SetupDialogs, SilentSetupConfirmsBothDialogsWithoutShowingThem) {
+  struct SilentRun {
+    const char* Name;
+    const wchar_t* Sfxcmd;
+    const wchar_t* Args;
+  };
+  const SilentRun runs[] = {
+      {"-setup -s", nullptr, L"-setup -s"},
+      {"sfxcmd -s, -setup", L"\"C:\\Temp\\Bramix Setup.exe\" -s", L"-setup"},
+  };
+  for (const SilentRun& run : runs) {
+    SCOPED_TRACE(run.Name);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallEntry);
+    const ScopedEnvVar sfxcmd(L"sfxcmd", run.Sfxcmd);
+    EXPECT_EQ(0u, RunWithoutWindow(run.Args));
+    EXPECT_TRUE(HasUninstallEntry()) << "not confirmed";
+  }
+}
+
+TEST_F(SetupDialogs, MsiSetupShowsNoCompletionDialogAndWritesNoAddRemoveEntry) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallEntry);
+  HWND done = ConfirmSetup(OpenSetup(L"-setup -msi"));
+  EXPECT_EQ(nullptr, done) << "a completion dialog";
+  if (done != nullptr) PressButton(done, IDOK);
+  EXPECT_EQ(0u, WaitForEnd());
+  EXPECT_EQ(L"Bramix", ReadValue(HKEY_CLASSES_ROOT, L".zpk", nullptr)) << "not applied";
+  EXPECT_FALSE(HasUninstallEntry());
+}
+
+TEST_F(SetupDialogs, InitPresetsShowInTheBoxes) {
+  struct Preset {
+    const char* Name;
+    int Id;
+    UINT Expected;
+  };
+  // Each preset differs from what the box shows without it.
+  const Preset presets[] = {
+      {"A digit 1 of 0", IDC_ASSOCZPK, BST_UNCHECKED},
+      {"A digit 12 of 1", IDC_ASSOCJAR, BST_CHECKED},
+      {"D1", IDC_LINKDESKTOP, BST_CHECKED},
+      {"S0", IDC_SHELLEXT, BST_UNCHECKED},
+  };
+  HWND dialog = OpenSetup(L"-setup -initA011111111111D1S0");
+  ASSERT_NE(nullptr, dialog);
+  for (const Preset& preset : presets) {
+    SCOPED_TRACE(preset.Name);
+    EXPECT_EQ(preset.Expected, IsDlgButtonChecked(dialog, preset.Id));
+  }
+  PressButton(dialog, IDCANCEL);
+}
+
+TEST_F(SetupDialogs, SelectAllClearsEveryFormatWhenAllAreTickedAndTicksThemAllOtherwise) {
+  struct Start {
+    const wchar_t* Init;
+    UINT Expected;
+  };
+  const Start starts[] = {
+      {L"A111111111111111111", BST_UNCHECKED},
+      {L"A111111111111111110", BST_CHECKED},
+      {L"A000000000000000000", BST_CHECKED},
+  };
+  for (const Start& start : starts) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(start.Init)));
+    HWND dialog = OpenSetup(L"-setup -init" + std::wstring(start.Init));
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_ASSOCALL);
+    for (int id = IDC_ASSOCZPK; id <= IDC_ASSOC001; ++id)
+      EXPECT_EQ(start.Expected, IsDlgButtonChecked(dialog, id)) << testing::PrintToString(ControlText(dialog, id));
+    PressButton(dialog, IDCANCEL);
+    EXPECT_EQ(1u, WaitForEnd());
+  }
+}
+
+TEST_F(SetupDialogs, ClearingTheCascadedMenuOnWindows11ShowsTheSingleItemNoteOnce) {
+  const ScopedWindows11 windows11;
+  HWND dialog = OpenSetup(L"-setup");
+  ASSERT_NE(nullptr, dialog);
+  ClearCascadedMenuBox(dialog);
+  HWND note = NextDialog(dialog, kTimeout);
+  ASSERT_NE(nullptr, note) << "no note";
+  EXPECT_EQ(BuiltInString(IDS_SINGLETOPITEM), ControlText(note, 0xFFFF));
+  PressButton(note, IDOK);
+  while (IsWindow(note)) Sleep(50);
+  CheckDlgButton(dialog, IDC_SHELLCASCADED, BST_CHECKED);
+  ClearCascadedMenuBox(dialog);
+  EXPECT_EQ(nullptr, NextDialog(dialog, 2000)) << "a second note";
+  PressButton(dialog, IDCANCEL);
+}
+
+TEST_F(SetupDialogs, ClearingTheShellExtensionDisablesItsMenuBoxesAtOnce) {
+  HWND dialog = OpenSetup(L"-setup -initS1");
+  ASSERT_NE(nullptr, dialog);
+  SendDlgItemMessageW(dialog, IDC_SHELLEXT, BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(dialog, IDC_SHELLEXT);
+  for (int id : {IDC_SHELLCASCADED, IDC_SHELLICONS})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << testing::PrintToString(ControlText(dialog, id));
+  PressButton(dialog, IDCANCEL);
+}
