@@ -34,12 +34,11 @@ struct Box {
 
 // Starts the uninstall run, reads its question and answers No.
 Box UninstallQuestion(const StagedInstallation& install) {
-  Box box;
   ChildProcess program;
   EXPECT_TRUE(program.Start(install.Exe(), L"", install.Folder()));
   HWND window = WaitForWindow(program.Pid(), L"#32770", kTimeout);
   if (!window) return {L"<no box>", L"<no box>"};
-  box = {WindowText(window), ControlText(window, 0xFFFF)};
+  const Box box{WindowText(window), ControlText(window, 0xFFFF)};
   PressButton(window, IDNO);
   EXPECT_TRUE(program.Wait(kTimeout));
   return box;
