@@ -27,9 +27,10 @@ prepare_tools() {
 build_program() {
   log "Building Uninstall.exe into $build"
   cmake -S "$here" -B "$build" -G "Unix Makefiles" >/dev/null
-  cmake --build "$build" --target Uninstall -j"$(nproc)" >/dev/null
+  cmake --build "$build" --target Uninstall dialog_remote -j"$(nproc)" >/dev/null
   exe="$build/bin/Uninstall.exe"
-  echo "built $exe"
+  remote_exe="$build/bin/dialog_remote.exe"
+  echo "built $exe and $remote_exe"
 }
 
 xvfb_pid=""
@@ -70,7 +71,8 @@ start_display() {
 
 make_prefix() {
   prefix=$(mktemp -d "${TMPDIR:-/tmp}/bramix-demo.XXXXXX")
-  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine's menu builder would copy the shortcuts that setup makes into this machine's own menus.
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   log "Creating the Wine prefix $prefix"
   wineboot -i >/dev/null 2>&1 || true
   # There is no window manager: Wine draws the frames and captions itself.
@@ -90,9 +92,11 @@ stage_installation() {
   mkdir -p "$stage/docs"
   cp "$exe" "$stage/Uninstall.exe"
   printf 'stand-in for the archiver\r\n' >"$stage/Bramix.exe"
+  printf 'stand-in for the shell extension\r\n' >"$stage/zpkext.dll"
+  printf 'stand-in for the 32-bit shell extension\r\n' >"$stage/zpkext32.dll"
   cp "$build/bin/bramix.chm" "$stage/bramix.chm"
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
-  printf 'Bramix.exe\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
+  printf 'Bramix.exe\r\nzpkext.dll\r\nzpkext32.dll\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
     >"$stage/Uninstall.lst"
   show_listing '  ' -R "$stage"
 }
@@ -127,6 +131,26 @@ screenshot() {
   mkdir -p "$out"
   xwd -root -silent -display "$display" | convert xwd:- "$out/$1"
   echo "screenshot: $out/$1"
+}
+
+# Runs the dialog driver with the given arguments (see tests/helpers/dialog_remote.cpp).
+remote() {
+  wine "$remote_exe" "$@" | tr -d '\r'
+}
+
+# Saves the screenshot $1 cropped to the dialog with the caption $2 that holds the
+# control $3, once that dialog is there.
+dialog_screenshot() {
+  local geometry=""
+  geometry=$(remote rect "$2" "$3") || true
+  if [ -z "$geometry" ]; then
+    echo "  no dialog \"$2\" with control $3 within 30 s" >&2
+    return 1
+  fi
+  sleep 1  # drawn completely
+  mkdir -p "$out"
+  xwd -root -silent -display "$display" | convert xwd:- -crop "$geometry" +repage "$out/$1"
+  echo "screenshot: $out/$1 ($geometry)"
 }
 
 # Runs the staged program with the given switches, in the background.
@@ -204,7 +228,30 @@ step_silent_uninstall() {
   fi
 }
 
-STEPS=(step_unknown_switch step_wait step_warning step_question step_silent_uninstall)
+# Control ids of the setup dialogs: IDOK is 1; 5128 is the settings dialog's button that opens the
+# context menu items, 101 the first item; 5105 is the completion dialog's help button.
+step_setup() {
+  log "-setup shows the settings, the context menu items on request and the completion dialog"
+  start_program -setup
+  dialog_screenshot setup.png 'Configurazione Bramix' 5128
+  remote click 'Configurazione Bramix' 5128 5128
+  dialog_screenshot context-items.png 'Voci del menu contestuale' 101
+  remote click 'Voci del menu contestuale' 101 1
+  sleep 1  # back in the settings dialog
+  remote click 'Configurazione Bramix' 5128 1
+  dialog_screenshot done.png 'Configurazione Bramix' 5105
+  remote click 'Configurazione Bramix' 5105 1
+  local code=0
+  wait "$program_pid" || code=$?
+  printf '  Uninstall.exe -setup -> confirmed, exit code %d\n' "$code"
+  if wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Bramix archiver' >/dev/null 2>&1; then
+    echo "  the Add/Remove Programs entry is written"
+  else
+    echo "  no Add/Remove Programs entry" >&2
+  fi
+}
+
+STEPS=(step_unknown_switch step_wait step_warning step_question step_setup step_silent_uninstall)
 
 prepare_tools
 build_program
