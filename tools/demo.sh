@@ -96,7 +96,7 @@ stage_installation() {
   printf 'stand-in for the 32-bit shell extension\r\n' >"$stage/zpkext32.dll"
   cp "$build/bin/bramix.chm" "$stage/bramix.chm"
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
-  printf 'Bramix.exe\r\nzpkext.dll\r\nzpkext32.dll\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
+  printf 'Bramix.exe\r\nzpkext.dll\r\nzpkext32.dll\r\nzpknew.dat\r\nzipnew.dat\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
     >"$stage/Uninstall.lst"
   show_listing '  ' -R "$stage"
 }
@@ -109,28 +109,6 @@ show_listing() {
   shift
   # shellcheck disable=SC2012 # shown to the reader as ls shows it, never parsed
   ls -1 "$@" | sed "s/^/$indent/"
-}
-
-screen_has_content() {
-  local deviation
-  deviation=$(xwd -root -silent -display "$display" | convert xwd:- -format '%[fx:standard_deviation]' info: 2>/dev/null || echo 0)
-  [ "$(printf '%s' "$deviation" | tr -d '0.')" != "" ]
-}
-
-# Waits until something is drawn on the (black) screen; false after $1 seconds.
-wait_for_window() {
-  local deadline=$((SECONDS + $1))
-  while [ $SECONDS -lt $deadline ]; do
-    screen_has_content && return 0
-    sleep 0.5
-  done
-  return 1
-}
-
-screenshot() {
-  mkdir -p "$out"
-  xwd -root -silent -display "$display" | convert xwd:- "$out/$1"
-  echo "screenshot: $out/$1"
 }
 
 # Runs the dialog driver with the given arguments (see tests/helpers/dialog_remote.cpp).
@@ -169,6 +147,9 @@ run_program() {
 }
 
 # --- steps -------------------------------------------------------------------
+# Dialogs are named by caption and by the id of a control they hold: IDOK is 1, IDYES
+# 6; in setup, 5128 is the settings dialog's button that opens the context menu
+# items, 101 the first item, 5105 the completion dialog's help button.
 
 step_unknown_switch() {
   log "An unrecognised switch ends at once, without a window"
@@ -183,12 +164,7 @@ step_wait() {
 step_warning() {
   log "/wait /warning sleeps, then asks to delete the program by hand"
   start_program /wait /warning
-  if wait_for_window 30; then
-    sleep 1
-    screenshot warning.png
-  else
-    echo "  no window appeared within 30 s" >&2
-  fi
+  dialog_screenshot warning.png 'Rimuovi Bramix' 1
   # The box waits for a click; the demo ends the program instead.
   wineserver -k
   local code=0
@@ -199,12 +175,7 @@ step_warning() {
 step_question() {
   log "Without switches the program asks before it removes anything"
   start_program
-  if wait_for_window 30; then
-    sleep 1
-    screenshot question.png
-  else
-    echo "  no window appeared within 30 s" >&2
-  fi
+  dialog_screenshot question.png 'Rimuovi Bramix' 6
   wineserver -k
   wait "$program_pid" || true
   echo "  closed by the demo without an answer; the installation is untouched:"
@@ -228,8 +199,6 @@ step_silent_uninstall() {
   fi
 }
 
-# Control ids of the setup dialogs: IDOK is 1; 5128 is the settings dialog's button that opens the
-# context menu items, 101 the first item; 5105 is the completion dialog's help button.
 step_setup() {
   log "-setup shows the settings, the context menu items on request and the completion dialog"
   start_program -setup
