@@ -127,7 +127,7 @@ dialog_screenshot() {
   fi
   sleep 1  # drawn completely
   mkdir -p "$out"
-  xwd -root -silent -display "$display" | convert xwd:- -crop "$geometry" +repage "$out/$1"
+  xwd -root -silent -display "$display" | convert xwd:- -crop "$geometry" +repage -strip "$out/$1"  # -strip: no time stamps, so an unchanged window leaves the file unchanged
   echo "screenshot: $out/$1 ($geometry)"
 }
 
