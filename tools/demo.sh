@@ -27,9 +27,10 @@ prepare_tools() {
 build_program() {
   log "Building Uninstall.exe into $build"
   cmake -S "$here" -B "$build" -G "Unix Makefiles" >/dev/null
-  cmake --build "$build" --target Uninstall -j"$(nproc)" >/dev/null
+  cmake --build "$build" --target Uninstall dialog_remote -j"$(nproc)" >/dev/null
   exe="$build/bin/Uninstall.exe"
-  echo "built $exe"
+  remote_exe="$build/bin/dialog_remote.exe"
+  echo "built $exe and $remote_exe"
 }
 
 xvfb_pid=""
@@ -70,7 +71,8 @@ start_display() {
 
 make_prefix() {
   prefix=$(mktemp -d "${TMPDIR:-/tmp}/bramix-demo.XXXXXX")
-  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine's menu builder would copy the shortcuts that setup makes into this machine's own menus.
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   log "Creating the Wine prefix $prefix"
   wineboot -i >/dev/null 2>&1 || true
   # There is no window manager: Wine draws the frames and captions itself.
@@ -90,9 +92,11 @@ stage_installation() {
   mkdir -p "$stage/docs"
   cp "$exe" "$stage/Uninstall.exe"
   printf 'stand-in for the archiver\r\n' >"$stage/Bramix.exe"
+  printf 'stand-in for the shell extension\r\n' >"$stage/zpkext.dll"
+  printf 'stand-in for the 32-bit shell extension\r\n' >"$stage/zpkext32.dll"
   cp "$build/bin/bramix.chm" "$stage/bramix.chm"
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
-  printf 'Bramix.exe\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
+  printf 'Bramix.exe\r\nzpkext.dll\r\nzpkext32.dll\r\nzpknew.dat\r\nzipnew.dat\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
     >"$stage/Uninstall.lst"
   show_listing '  ' -R "$stage"
 }
@@ -107,26 +111,24 @@ show_listing() {
   ls -1 "$@" | sed "s/^/$indent/"
 }
 
-screen_has_content() {
-  local deviation
-  deviation=$(xwd -root -silent -display "$display" | convert xwd:- -format '%[fx:standard_deviation]' info: 2>/dev/null || echo 0)
-  [ "$(printf '%s' "$deviation" | tr -d '0.')" != "" ]
+# Runs the dialog driver with the given arguments (see tests/helpers/dialog_remote.cpp).
+remote() {
+  wine "$remote_exe" "$@" | tr -d '\r'
 }
 
-# Waits until something is drawn on the (black) screen; false after $1 seconds.
-wait_for_window() {
-  local deadline=$((SECONDS + $1))
-  while [ $SECONDS -lt $deadline ]; do
-    screen_has_content && return 0
-    sleep 0.5
-  done
-  return 1
-}
-
-screenshot() {
+# Saves the screenshot $1 cropped to the dialog with the caption $2 that holds the
+# control $3, once that dialog is there.
+dialog_screenshot() {
+  local geometry=""
+  geometry=$(remote rect "$2" "$3") || true
+  if [ -z "$geometry" ]; then
+    echo "  no dialog \"$2\" with control $3 within 30 s" >&2
+    return 1
+  fi
+  sleep 1  # drawn completely
   mkdir -p "$out"
-  xwd -root -silent -display "$display" | convert xwd:- "$out/$1"
-  echo "screenshot: $out/$1"
+  xwd -root -silent -display "$display" | convert xwd:- -crop "$geometry" +repage -strip "$out/$1"  # -strip: no time stamps, so an unchanged window leaves the file unchanged
+  echo "screenshot: $out/$1 ($geometry)"
 }
 
 # Runs the staged program with the given switches, in the background.
@@ -145,6 +147,9 @@ run_program() {
 }
 
 # --- steps -------------------------------------------------------------------
+# Dialogs are named by caption and by the id of a control they hold: IDOK is 1, IDYES
+# 6; in setup, 5128 is the settings dialog's button that opens the context menu
+# items, 101 the first item, 5105 the completion dialog's help button.
 
 step_unknown_switch() {
   log "An unrecognised switch ends at once, without a window"
@@ -159,12 +164,7 @@ step_wait() {
 step_warning() {
   log "/wait /warning sleeps, then asks to delete the program by hand"
   start_program /wait /warning
-  if wait_for_window 30; then
-    sleep 1
-    screenshot warning.png
-  else
-    echo "  no window appeared within 30 s" >&2
-  fi
+  dialog_screenshot warning.png 'Rimuovi Bramix' 1
   # The box waits for a click; the demo ends the program instead.
   wineserver -k
   local code=0
@@ -175,12 +175,7 @@ step_warning() {
 step_question() {
   log "Without switches the program asks before it removes anything"
   start_program
-  if wait_for_window 30; then
-    sleep 1
-    screenshot question.png
-  else
-    echo "  no window appeared within 30 s" >&2
-  fi
+  dialog_screenshot question.png 'Rimuovi Bramix' 6
   wineserver -k
   wait "$program_pid" || true
   echo "  closed by the demo without an answer; the installation is untouched:"
@@ -204,7 +199,28 @@ step_silent_uninstall() {
   fi
 }
 
-STEPS=(step_unknown_switch step_wait step_warning step_question step_silent_uninstall)
+step_setup() {
+  log "-setup shows the settings, the context menu items on request and the completion dialog"
+  start_program -setup
+  dialog_screenshot setup.png 'Configurazione Bramix' 5128
+  remote click 'Configurazione Bramix' 5128 5128
+  dialog_screenshot context-items.png 'Voci del menu contestuale' 101
+  remote click 'Voci del menu contestuale' 101 1
+  sleep 1  # back in the settings dialog
+  remote click 'Configurazione Bramix' 5128 1
+  dialog_screenshot done.png 'Configurazione Bramix' 5105
+  remote click 'Configurazione Bramix' 5105 1
+  local code=0
+  wait "$program_pid" || code=$?
+  printf '  Uninstall.exe -setup -> confirmed, exit code %d\n' "$code"
+  if wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Bramix archiver' >/dev/null 2>&1; then
+    echo "  the Add/Remove Programs entry is written"
+  else
+    echo "  no Add/Remove Programs entry" >&2
+  fi
+}
+
+STEPS=(step_unknown_switch step_wait step_warning step_question step_setup step_silent_uninstall)
 
 prepare_tools
 build_program

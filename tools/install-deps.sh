@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs the cross compiler, Wine, the virtual display, the test libraries, the
-# shell script checker and the help compiler from Debian's packages, unless they
-# are there already.
+# Installs the cross compilers (GCC, and clang with lld), Wine, the virtual display,
+# the test libraries, the shell script checker and the help compiler from Debian's
+# packages, unless they are there already.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 wine64 wine xvfb xauth imagemagick x11-apps googletest shellcheck fp-utils)
+packages=(cmake make g++-mingw-w64-x86-64 clang lld wine64 wine xvfb xauth imagemagick x11-apps googletest shellcheck fp-utils)
 missing=()
 for p in "${packages[@]}"; do
   # An unknown package makes dpkg-query fail: it is missing as well.

@@ -43,12 +43,7 @@ std::wstring TopicAddress(const std::wstring& file, const std::wstring& topic) {
 // path survives the conversion or has no different short form.
 std::wstring ShortFormForAnsi(const std::wstring& path) {
   if (AnsiToWideString(WideToAnsiString(path)) == path) return L"";
-  const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (needed == 0) return L"";
-  std::wstring shortPath(needed, L'\0');
-  const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
-  if (length == 0 || length >= needed) return L"";
-  shortPath.resize(length);
+  const std::wstring shortPath = GetShortPath(path);
   return shortPath == path ? L"" : shortPath;
 }
 

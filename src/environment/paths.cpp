@@ -114,6 +114,17 @@ std::wstring GetModulePath() {
 
 std::wstring GetModuleFolderFile(const std::wstring& name) { return SetName(GetModulePath(), name); }
 
+std::wstring GetShortPath(const std::wstring& path) {
+  const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (needed == 0) return L"";
+  std::wstring shortPath(needed, L'\0');
+  // A length of `needed` or more means the name changed between the two calls.
+  const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+  if (length == 0 || length >= needed) return L"";
+  shortPath.resize(length);
+  return shortPath;
+}
+
 bool GetCurrentFolder(std::wstring& out) {
   DWORD needed = GetCurrentDirectoryW(0, nullptr);
   if (needed == 0) return false;

@@ -40,6 +40,10 @@ bool GetRoamingDataFolder(std::wstring& out);
 // else %APPDATA%\Bramix when it exists, else the program's folder.
 void GetProductDataFolder(std::wstring& out);
 
+// The short (8.3) form of `path` as GetShortPathNameW gives it; empty when there
+// is none or it cannot be read.
+std::wstring GetShortPath(const std::wstring& path);
+
 // The "\\?\" form of a path, for retrying a file-system call that failed.
 // False when no such form can be made (empty path, "\\", no current folder).
 bool MakeLongPath(const std::wstring& source, std::wstring& out);

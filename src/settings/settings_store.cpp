@@ -15,7 +15,12 @@ constexpr const wchar_t* kGlobalKey = L"Global";
 constexpr const wchar_t* kBytesPrefix = L"bin:";
 constexpr size_t kBytesPrefixLength = 4;
 
-constinit SettingsStore processStore;
+// Made on first use rather than constinit: clang 14 cannot construct the store's
+// strings at compile time with GCC 12's C++ library.
+SettingsStore& ProcessStore() {
+  static SettingsStore store;
+  return store;
+}
 
 bool IsStoreRoot(HKEY root) {
   return root == nullptr || root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE;
@@ -270,10 +275,10 @@ bool SettingsStore::SaveSettingsFile() {
   return true;
 }
 
-const SettingsStore& ProcessSettingsStore() { return processStore; }
+const SettingsStore& ProcessSettingsStore() { return ProcessStore(); }
 
-SettingsStore& WritableSettingsStore() { return processStore; }
+SettingsStore& WritableSettingsStore() { return ProcessStore(); }
 
-bool IntegrationAllowed() { return processStore.IntegrationAllowed(); }
+bool IntegrationAllowed() { return ProcessStore().IntegrationAllowed(); }
 
-bool SaveSettingsFile() { return processStore.SaveSettingsFile(); }
+bool SaveSettingsFile() { return ProcessStore().SaveSettingsFile(); }

@@ -91,14 +91,8 @@ bool IsExactSpelling(const std::wstring& text) {
 // Asked through the "\\?\" form, so that a trailing space or dot is not cut before
 // the short name is looked up. Empty when there is none.
 std::wstring ShortForm(const std::wstring& path) {
-  const std::wstring asked = kLongPrefix + path;
-  const DWORD needed = GetShortPathNameW(asked.c_str(), nullptr, 0);
-  if (needed == 0) return L"";
-  std::wstring buffer(needed, L'\0');
-  const DWORD length = GetShortPathNameW(asked.c_str(), buffer.data(), needed);
-  if (length == 0 || length >= needed) return L"";
-  buffer.resize(length);
-  return buffer.compare(0, 4, kLongPrefix) == 0 ? buffer.substr(4) : buffer;
+  const std::wstring shortPath = GetShortPath(kLongPrefix + path);
+  return shortPath.compare(0, 4, kLongPrefix) == 0 ? shortPath.substr(4) : shortPath;
 }
 
 std::wstring LongForm(const std::wstring& path) {

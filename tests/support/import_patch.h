@@ -9,10 +9,13 @@
 
 class ScopedImportPatch {
  public:
-  ScopedImportPatch(const char* function, void* replacement) {
+  // `original`, when given, receives the entry's value before the replacement is
+  // written, for a replacement that must never see the patched entry.
+  ScopedImportPatch(const char* function, void* replacement, void** original = nullptr) {
     slot_ = FindSlot(function);
     if (!slot_) return;
     original_ = *slot_;
+    if (original) *original = original_;
     Write(replacement);
   }
   ~ScopedImportPatch() {

@@ -41,11 +41,15 @@ namespace {
 // aware; Wine does not. While patched, these calls refuse such names the same way.
 int refusedCalls = 0;
 
+// The real function is what the patch found in the import entry before writing it:
+// the compiler may take the entry for a constant and read it again, after the patch,
+// where the code names the function, and the refusal would call itself forever.
 template <int Slot, typename R, typename... Rest>
-ScopedImportPatch RefuseLongPlainNames(const char* name, R(WINAPI* real)(LPCWSTR, Rest...)) {
-  static R(WINAPI* original)(LPCWSTR, Rest...) = real;
+ScopedImportPatch RefuseLongPlainNames(const char* name, R(WINAPI*)(LPCWSTR, Rest...)) {
+  static void* original = nullptr;
   R (*limited)(LPCWSTR, Rest...) = [](LPCWSTR path, Rest... rest) -> R {
-    if (!path || wcslen(path) < MAX_PATH || wcsncmp(path, L"\\\\?\\", 4) == 0) return original(path, rest...);
+    if (!path || wcslen(path) < MAX_PATH || wcsncmp(path, L"\\\\?\\", 4) == 0)
+      return reinterpret_cast<R(WINAPI*)(LPCWSTR, Rest...)>(original)(path, rest...);
     SetLastError(ERROR_PATH_NOT_FOUND);
     ++refusedCalls;
     if constexpr (std::is_same_v<R, BOOL>)
@@ -53,7 +57,7 @@ ScopedImportPatch RefuseLongPlainNames(const char* name, R(WINAPI* real)(LPCWSTR
     else
       return (R)-1;  // INVALID_HANDLE_VALUE or INVALID_FILE_ATTRIBUTES
   };
-  return ScopedImportPatch(name, reinterpret_cast<void*>(limited));
+  return ScopedImportPatch(name, reinterpret_cast<void*>(limited), &original);
 }
 
 // A folder more than 300 characters deep holding "file", with the plain calls refused.
