@@ -2,8 +2,8 @@
 # Checks the release package of a build: `cpack -G ZIP` makes it in a temporary
 # folder; it must hold Uninstall.exe without debug information, under 400 KiB and
 # passing tools/check-binary.sh (system libraries only, the manifest), the help file
-# bramix.chm and the folder lang/english, and not the debug file, which the build
-# keeps in its release folder.
+# bramix.chm and the English zpklng.dll and uninstall.lng in lang/english, and not
+# the debug file, which the build keeps in its release folder.
 # Usage: tools/check-release.sh [build folder]   (default: build)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,7 +46,9 @@ else
 fi
 
 if [ -f "$work/content/bramix.chm" ]; then pass "help file bramix.chm"; else fail "the package lacks bramix.chm"; fi
-if [ -d "$work/content/lang/english" ]; then pass "folder lang/english"; else fail "the package lacks the folder lang/english"; fi
+for file in zpklng.dll uninstall.lng; do
+  if [ -f "$work/content/lang/english/$file" ]; then pass "lang/english/$file"; else fail "the package lacks lang/english/$file"; fi
+done
 if [ -z "$(find "$work/content" -name '*.debug')" ]; then pass "no debug file in the package"; else fail "the package holds a debug file"; fi
 if "$objdump" -h "$build/release/Uninstall.exe.debug" 2>/dev/null | grep -q '\.debug_info'; then
   pass "debug information kept in release/Uninstall.exe.debug"
