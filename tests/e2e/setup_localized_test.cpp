@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
-#include <optional>
+#include <iterator>
 #include <string>
 
 #include "e2e/round_trip_leftovers.h"
@@ -31,8 +30,8 @@ constexpr char kTranslatingFile[] =
 constexpr char kRightToLeftFile[] = "***messages**\n:DIRECTION RTL\n";
 
 // What a dialog showed: its caption, the text of the control the file translates,
-// its outer and client rectangles on the screen, whether it was mirrored, and where
-// the client area of its owner began.
+// its outer rectangle on the screen and its client rectangle, whether it was
+// mirrored, and where on the screen the client area of its owner began.
 struct Seen {
   std::wstring Caption;
   std::wstring Text;
@@ -51,6 +50,7 @@ struct SeenDialogs {
 LONG Centre(LONG low, LONG high) { return (low + high) / 2; }
 LONG Width(const RECT& rect) { return rect.right - rect.left; }
 
+// Reads what the dialog shows, with the text of the control `translatedId`.
 Seen Look(HWND dialog, int translatedId) {
   Seen seen;
   seen.Caption = WindowText(dialog);
@@ -66,8 +66,7 @@ void WaitUntilClosed(HWND dialog) {
   for (int i = 0; i < 600 && IsWindow(dialog); ++i) Sleep(50);
 }
 
-// Gives the language file this text (none when null) and keeps the installation's
-// list naming it, so that the uninstaller leaves nothing.
+// Gives the installation a language file with this text, or with null none.
 void WriteLanguageFile(const StagedInstallation& install, const char* text) {
   DeleteFileW(install.Path(L"uninstall.lng").c_str());
   if (text != nullptr) install.WriteFile(L"uninstall.lng", text);
@@ -196,6 +195,7 @@ static_assert(std::size(kTemplateText) == std::size(kLibraryText));
 // template with the text of its select-all button changed (same length, so that
 // nothing else of the template moves). False when it could not be done.
 bool WriteLibraryTemplate(const StagedInstallation& install) {
+  // The library also holds a string, as a translation's library does.
   if (!WriteLanguageLibrary(install, {{IDS_HOMEURL, L"https://library.example/"}})) return false;
   UniqueModule program(LoadLibraryExW(BuiltUninstallExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   HRSRC found = program ? FindResourceW(program.get(), L"SETUPDLG", RT_DIALOG) : nullptr;
