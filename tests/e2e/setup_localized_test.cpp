@@ -19,7 +19,6 @@
 namespace {
 
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\Bramix Setup Localized";
-constexpr wchar_t kHelpClass[] = L"HH Parent";
 
 // Translates a caption and one control of each dialog and widens each by a fifth.
 constexpr char kTranslatingFile[] =
@@ -275,78 +274,12 @@ TEST_F(SetupLocalized, BadDialogSectionsLeaveEveryDialogUsable) {
 
 namespace {
 
-// Brings the dialog to the front and presses F1 on the keyboard, as a user would (a
-// posted key message does not make the help request).
-void PressF1(HWND dialog) {
-  SetForegroundWindow(dialog);
-  Sleep(200);
-  INPUT keys[2] = {};
-  keys[0].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_F1;
-  keys[1] = keys[0];
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
-}
-
-void PressHelpButton(HWND dialog) { PressButton(dialog, IDHELP); }
-
-class SetupHelp : public SetupLocalized {
- protected:
-  void SetUp() override {
-    SetupLocalized::SetUp();
-    CopyFileW((TestBinFolder() + L"\\bramix.chm").c_str(), install_.Path(L"bramix.chm").c_str(), FALSE);
-  }
-  // The help window the program shows within the time; null when none appears.
-  HWND HelpWindow() {
-    return WaitForWindow(program_.Pid(), kHelpClass, 20000);
-  }
-};
-
-}  // namespace
-
-// Which page the window shows cannot be told from outside under Wine: its title is
-// the help file's, its contents tree selects nothing, and the prefix has no HTML engine.
-TEST_F(SetupHelp, F1AndTheHelpButtonOpenTheHelpWindow) {
-  struct Way {
-    const char* Name;
-    bool InContextItems;
-    void (*Ask)(HWND);
-  };
-  const Way ways[] = {
-      {"F1 in SETUPDLG", false, PressF1},
-      {"&? in SETUPDLG", false, PressHelpButton},
-      {"F1 in SETUPCONTEXTITEMS", true, PressF1},
-      {"&? in SETUPCONTEXTITEMS", true, PressHelpButton},
-  };
-  for (const Way& way : ways) {
-    SCOPED_TRACE(way.Name);
-    HWND dialog = OpenSetup(L"-setup");
-    ASSERT_NE(nullptr, dialog);
-    if (way.InContextItems) {
-      PressButton(dialog, IDC_SETCONTEXTMENU);
-      dialog = NextDialog(dialog, kSetupTimeout);
-      ASSERT_NE(nullptr, dialog) << "no context items dialog";
-    }
-    way.Ask(dialog);
-    EXPECT_NE(nullptr, HelpWindow());
-    program_.Kill();
-  }
-}
-
-TEST_F(SetupHelp, CompletionGuideButtonOpensTheContents) {
-  HWND done = ConfirmSetup(OpenSetup(L"-setup"));
-  ASSERT_NE(nullptr, done);
-  PressButton(done, IDC_VIEWHELP);
-  EXPECT_NE(nullptr, HelpWindow());
-}
-
-namespace {
-
 // The first line a recorder wrote (its arguments), waiting for it up to 20 seconds;
 // empty when none came.
 std::string RecordedLine(const std::wstring& recorder) {
   const std::wstring path = recorder + L".args";
-  for (int i = 0; i < 200; ++i, Sleep(100)) {
+  for (int i = 0; i < 200; ++i) {
+    if (i > 0) Sleep(100);
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 0, nullptr));
     char bytes[1024] = {};
