@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "e2e/round_trip_leftovers.h"
 #include "support/registry_snapshot.h"
 #include "support/registry_values.h"
 #include "support/scoped_registry_value.h"
@@ -29,19 +30,6 @@ const ForeignOwner kForeignOwners[] = {
     {L".iso", L"OtherDiscTool.iso", nullptr, nullptr},
     {L".jar", L"OtherJava.jar", nullptr, nullptr},
     {L".cab", L"OtherCabinet.cab", L"FileName", L"C:\\Other\\cabnew.dat"},
-};
-
-// The give-back is knowingly inexact here: keys that the shell extension's
-// registration makes on the way to its own entries stay, empty, when it takes its
-// entries away. Only the keys are excused; a value left in one still counts.
-const std::set<std::wstring> kEmptyKeysLeft = {
-    L"Software\\Classes\\Drive",
-    L"Software\\Classes\\Drive\\shellex",
-    L"Software\\Classes\\Drive\\shellex\\DragDropHandlers",
-    L"Software\\Classes\\exefile\\shellex",
-    L"Software\\Classes\\exefile\\shellex\\PropertySheetHandlers",
-    L"Software\\Classes\\folder\\shellex\\DragDropHandlers",
-    L"Software\\RegisteredApplications",
 };
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/setup_run.h"
 #include "resources/resource_ids.h"
 #include "support/registry_snapshot.h"
 #include "support/scoped_registry_value.h"
@@ -15,10 +16,9 @@
 
 namespace {
 
-constexpr DWORD kTimeout = 60000;
+constexpr DWORD kTimeout = kSetupTimeout;
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\Bramix Setup Dialogs";
 constexpr wchar_t kUninstallEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
-constexpr wchar_t kDialogClass[] = L"#32770";
 
 // What makes a control what it is: its class and the style bits of its kind.
 struct ControlKind {
@@ -123,18 +123,6 @@ void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
   EXPECT_EQ(nullptr, control) << "a control beyond the table";
 }
 
-// A text value as it stands, a number in decimals; "<missing>" when there is none.
-std::wstring ReadValue(HKEY root, const wchar_t* key, const wchar_t* name) {
-  wchar_t text[1024] = {};
-  DWORD type = REG_NONE;
-  DWORD size = sizeof(text);
-  if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) != ERROR_SUCCESS)
-    return L"<missing>";
-  DWORD number = 0;
-  memcpy(&number, text, sizeof(number));
-  return type == REG_DWORD ? std::to_wstring(number) : std::wstring(text);
-}
-
 bool HasUninstallEntry() { return ReadValue(HKEY_LOCAL_MACHINE, kUninstallEntry, L"UninstallString") != L"<missing>"; }
 
 constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
@@ -164,49 +152,10 @@ class ScopedWindows11 {
   const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
 };
 
-// A staged installation where setup runs, with nothing stored from earlier runs.
-class SetupDialogs : public testing::Test {
+// Setup in its own staged installation, and the runs that show no window.
+class SetupDialogs : public SetupRun {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramix");
-    for (const wchar_t* name : {L"Bramix.exe", L"zpkext.dll", L"zpkext32.dll"}) install_.WriteFile(name, "x");
-    install_.WriteList({L"Bramix.exe", L"zpkext.dll", L"zpkext32.dll", L"zpknew.dat", L"zipnew.dat", L"Uninstall.exe",
-                        L"Uninstall.lst"});
-    // Wine mirrors every saved shortcut into the desktop's menus unless its menu builder is off.
-    menuBuilder_.SetText(L"");
-  }
-  // A run that applied something is undone by the uninstaller.
-  void TearDown() override {
-    program_.Kill();
-    if (ReadValue(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup", L"ShellExt") == L"<missing>") return;
-    ChildProcess uninstall;
-    ASSERT_TRUE(uninstall.Start(install_.Exe(), L"/s", install_.Folder()));
-    EXPECT_TRUE(uninstall.Wait(kTimeout));
-    EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
-  }
-
-  // Starts setup with the switches and returns its settings dialog.
-  HWND OpenSetup(const std::wstring& args) {
-    EXPECT_TRUE(program_.Start(install_.Exe(), args, install_.Folder()));
-    HWND dialog = WaitForWindow(program_.Pid(), kDialogClass, kTimeout);
-    EXPECT_NE(nullptr, dialog) << "no settings dialog";
-    return dialog;
-  }
-  // The first dialog or message box of the program other than `shown`; null when
-  // the program ends or the time passes first.
-  HWND NextDialog(HWND shown, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (!program_.Wait(50) && GetTickCount() - start < milliseconds) {
-      HWND next = WaitForWindow(program_.Pid(), kDialogClass, 0);
-      if (next != nullptr && next != shown) return next;
-    }
-    return nullptr;
-  }
-  // Confirms the settings dialog; the dialog that follows it, if any.
-  HWND ConfirmSetup(HWND setup) {
-    PressButton(setup, IDOK);
-    return NextDialog(setup, kTimeout);
-  }
+  SetupDialogs() : SetupRun(kFolder) {}
   // Runs the program to its end, failing the test if it shows any window on the way
   // (looking every millisecond, so that a dialog shown for a moment is seen too);
   // the exit code.
@@ -222,14 +171,6 @@ class SetupDialogs : public testing::Test {
     }
     return program_.ExitCode();
   }
-  DWORD WaitForEnd() {
-    EXPECT_TRUE(program_.Wait(kTimeout));
-    return program_.ExitCode();
-  }
-
-  const ScopedRegistryValue menuBuilder_{HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"winemenubuilder.exe"};
-  StagedInstallation install_{kFolder};
-  ChildProcess program_;
 };
 
 // Clears the cascaded-menu box as a click would, without waiting for what follows.
