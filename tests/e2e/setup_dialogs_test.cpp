@@ -10,6 +10,7 @@
 
 #include "e2e/setup_run.h"
 #include "resources/resource_ids.h"
+#include "support/prefix_version.h"
 #include "support/registry_snapshot.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
@@ -125,31 +126,12 @@ void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
 
 bool HasUninstallEntry() { return ReadValue(HKEY_LOCAL_MACHINE, kUninstallEntry, L"UninstallString") != L"<missing>"; }
 
-constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr wchar_t kProgramDefaultsKey[] = L"Software\\Wine\\AppDefaults\\Uninstall.exe";
-
 // Makes the prefix a Windows 11 for the program runs started while it lives: build
-// 22631, and no WMI for the program (Wine's WMI would name a Windows 10). Wine reads
-// the program's DLL overrides from its entry in the prefix's registry.
+// 22631, and no WMI for the program (Wine's WMI would name a Windows 10).
 class ScopedWindows11 {
- public:
-  ScopedWindows11() {
-    version_.SetText(L"10.0");
-    major_.SetNumber(10);
-    minor_.SetNumber(0);
-    build_.SetText(L"22631");
-    buildNumber_.SetText(L"22631");
-    const std::wstring overrides = std::wstring(kProgramDefaultsKey) + L"\\DllOverrides";
-    RegSetKeyValueW(HKEY_CURRENT_USER, overrides.c_str(), L"wbemprox", REG_SZ, L"", sizeof(wchar_t));
-  }
-  ~ScopedWindows11() { RegDeleteTreeW(HKEY_CURRENT_USER, kProgramDefaultsKey); }
-
  private:
-  const ScopedRegistryValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
-  const ScopedRegistryValue major_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMajorVersionNumber"};
-  const ScopedRegistryValue minor_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentMinorVersionNumber"};
-  const ScopedRegistryValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuild"};
-  const ScopedRegistryValue buildNumber_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
+  const ScopedPrefixVersion version_{10, 0, L"22631"};
+  const ScopedWithoutWmi withoutWmi_{{L"Uninstall.exe"}};
 };
 
 // Setup in its own staged installation, and the runs that show no window.
