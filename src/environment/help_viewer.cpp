@@ -4,25 +4,18 @@
 
 #include "environment/help_viewer_writer.h"
 #include "environment/paths.h"
+#include "environment/system_library.h"
 #include "text/text_utils.h"
 
 namespace {
 
-constexpr UINT kSystemFolderSize = 260;
 constexpr UINT kDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 constexpr UINT kDisplayToc = 1;    // HH_DISPLAY_TOC
-
-HMODULE LoadFromSystemFolder(const wchar_t* name) {
-  wchar_t folder[kSystemFolderSize] = {};
-  const UINT length = GetSystemDirectoryW(folder, kSystemFolderSize);
-  if (length == 0 || length >= kSystemFolderSize) return nullptr;
-  return LoadLibraryW(MakeName(folder, name).c_str());
-}
 
 // Loads the control and looks up its entry point; false when either is missing.
 // A failed load or look-up is tried again at the next call.
 bool PrepareHelpControl(HelpViewerState& state) {
-  if (state.Control == nullptr) state.Control = LoadFromSystemFolder(L"hhctrl.ocx");
+  if (state.Control == nullptr) state.Control = LoadSystemLibrary(L"hhctrl.ocx");
   if (state.HtmlHelp != nullptr) return true;
   if (state.Control == nullptr) return false;
   state.HtmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(GetProcAddress(state.Control, "HtmlHelpW")));

@@ -9,6 +9,7 @@
 #include "environment/app_visuals.h"
 #include "environment/messages.h"
 #include "environment/paths.h"
+#include "environment/system_library.h"
 #include "environment/run_state.h"
 #include "environment/unique_handle.h"
 #include "localization/language_file.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr size_t kSystemFolderSize = MAX_PATH;
 constexpr size_t kSfxcmdSize = 1024;
 constexpr int kBoldWeight = FW_BOLD;
 
@@ -32,14 +32,6 @@ void HardenDllSearch() {
   FARPROC proc = GetProcAddress(kernel, "SetDllDirectoryW");
   if (proc == nullptr) return;
   reinterpret_cast<SetDllDirectoryFunction>(reinterpret_cast<void*>(proc))(L"");
-}
-
-// Loads a library from the Windows system folder only; null when it cannot.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t folder[kSystemFolderSize] = {};
-  const UINT length = GetSystemDirectoryW(folder, static_cast<UINT>(kSystemFolderSize));
-  if (length == 0 || length >= kSystemFolderSize) return nullptr;
-  return LoadLibraryW(MakeName(folder, name).c_str());
 }
 
 HICON LoadAppIcon() {
