@@ -43,12 +43,6 @@ class RegistryView : public testing::Test {
 
 }  // namespace
 
-TEST_F(RegistryView, ReadInsideTheScopeFindsAValueOnlyInThe32BitView) {
-  PutInView(KEY_WOW64_32KEY, L"32-bit");
-  RegView32Scope view;
-  EXPECT_EQ(L"32-bit", ReadThroughLayer());
-}
-
 TEST_F(RegistryView, TextReadInsideTheScopeFindsALongValueOnlyInThe32BitView) {
   const std::wstring longText(300, L'x');
   PutInView(KEY_WOW64_32KEY, longText.c_str());
@@ -64,12 +58,3 @@ TEST_F(RegistryView, ReadAfterTheScopeEndsIsBackInTheOwnView) {
   { RegView32Scope view; }
   EXPECT_EQ(L"64-bit", ReadThroughLayer());
 }
-
-TEST_F(RegistryView, ReadAfterAnInnerScopeEndsStaysInThe32BitView) {
-  PutInView(KEY_WOW64_64KEY, L"64-bit");
-  PutInView(KEY_WOW64_32KEY, L"32-bit");
-  RegView32Scope outer;
-  { RegView32Scope inner; }
-  EXPECT_EQ(L"32-bit", ReadThroughLayer());
-}
-
