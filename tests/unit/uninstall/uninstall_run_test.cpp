@@ -49,13 +49,6 @@ class SideNames : public TempFolderTest {
   ScopedPendingRenames pending_;
 };
 
-TEST_F(SideNames, FirstSideNameEndsInZeroTmp) {
-  MappedImage image(Path(L"zpkext.dll"));
-  ASSERT_TRUE(image.Loaded());
-  RemoveListedEntries({L"zpkext.dll"}, root_ + L"\\", L"Uninstall.exe");
-  EXPECT_TRUE(ScheduledAtRestart(Path(L"zpkext.dll.0.tmp")));
-}
-
 TEST_F(SideNames, AllThousandTakenSchedulesTheFileUnderItsOwnName) {
   for (int n = 0; n < 1000; ++n) WriteBytes(Path(L"zpkext.dll." + std::to_wstring(n) + L".tmp"), "");
   MappedImage image(Path(L"zpkext.dll"));
