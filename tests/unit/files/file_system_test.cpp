@@ -72,10 +72,3 @@ TEST_F(LongPath, AFileIsRemoved) {
   EXPECT_EQ("<missing>", ReadBytes(deep_ + L"\\file"));
   EXPECT_GE(refusedCalls, 1);
 }
-
-TEST_F(LongPath, AnEmptyFolderIsRemoved) {
-  ASSERT_TRUE(CreateDirectoryW(Long(deep_ + L"\\sub").c_str(), nullptr));
-  EXPECT_TRUE(RemoveFolder(deep_ + L"\\sub"));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Long(deep_ + L"\\sub").c_str()));
-  EXPECT_GE(refusedCalls, 1);
-}

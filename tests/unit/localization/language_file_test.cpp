@@ -25,13 +25,7 @@ class LanguageFile : public TempFolderTest {
   }
 };
 
-constexpr size_t kScanReach = 256 * 8176 + 16;  // 256 blocks of 8192 bytes overlapping by 16
-
 }  // namespace
-
-TEST_F(LanguageFile, AMarkerBeyondTheScannedBlocksIsNotFound) {
-  EXPECT_TRUE(Read(std::string(kScanReach, 'x') + "***messages**\r\nK text\r\n").Empty());
-}
 
 TEST_F(LanguageFile, AMarkerAcrossTheFirstBlocksEndIsFound) {
   EXPECT_EQ(L"text", TextOf(Read(std::string(8185, 'x') + "***messages**\r\nK text\r\n"), "s:K"));

@@ -5,9 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "integration/integration_options.h"
 #include "environment/run_state.h"
-#include "integration/init_data.h"
 #include "support/scoped_state.h"
 
 namespace {
@@ -53,13 +51,6 @@ void ExpectOutcomes(const ParseRow* rows, size_t count) {
   }
 }
 
-IntegrationOptions Apply(const wchar_t* data, IntegrationOptions options = {}) {
-  const ScopedRunState fresh;
-  wcscpy(WritableRunState().InitData, data);
-  ApplyInitData(options);
-  return options;
-}
-
 }  // namespace
 
 TEST(ParseCommandLine, SilentSwitchesAreAnSAndThenNoLetter) {
@@ -87,30 +78,4 @@ TEST(ParseCommandLine, TheInitSwitchKeepsItsData) {
       {L"x \"/INIT" + std::wstring(40000, L'1') + L"\"", {.init = std::wstring(kInitDataMax, L'1')}},
   };
   ExpectOutcomes(rows, std::size(rows));
-}
-
-TEST(ApplyInitData, ALetterWithoutAValueIsDropped) {
-  IntegrationOptions stored;
-  stored.ShellExt = true;
-  const IntegrationOptions options = Apply(L"C1S", stored);
-  EXPECT_TRUE(options.CascadedMenu);
-  EXPECT_TRUE(options.ShellExt);
-}
-
-TEST(ApplyInitData, LettersAreReadInAnyCase) {
-  const IntegrationOptions options = Apply(L"a1i1");
-  EXPECT_TRUE(options.Formats[0]);
-  EXPECT_TRUE(options.MenuIcons);
-}
-
-TEST(ApplyInitData, AnUnknownLetterIsSkippedWithItsValue) {
-  const IntegrationOptions options = Apply(L"XDM1");
-  EXPECT_FALSE(options.Desktop);
-  EXPECT_TRUE(options.StartMenu);
-}
-
-TEST(ApplyInitData, AtMostTwentyFormatDigitsAreRead) {
-  const IntegrationOptions options = Apply(L"A111111111111111111111D1");  // the 21st digit is read as a letter
-  EXPECT_TRUE(options.Formats[19]);
-  EXPECT_FALSE(options.Desktop);
 }

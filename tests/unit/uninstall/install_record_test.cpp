@@ -8,17 +8,7 @@
 #include "support/registry_sandbox.h"
 #include "support/registry_values.h"
 #include "support/temp_folder.h"
-#include "support/unix_link.h"
 #include "support/wine_program.h"
-
-TEST(FolderSize, FolderLinksAreNotEntered) {
-  const ScopedTempFolder folder;
-  ASSERT_TRUE(WriteFileBytes(folder.Path(L"elsewhere\\big.bin"), std::string(100000, 'x')));
-  ASSERT_TRUE(WriteFileBytes(folder.Path(L"Bramix\\Bramix.exe"), "x"));
-  const ScopedUnixLink link(folder.Path(L"elsewhere"), folder.Path(L"Bramix\\link"));
-  ASSERT_TRUE(link.Made());
-  EXPECT_EQ(1u, FolderSizeKiB(folder.Path(L"Bramix")));
-}
 
 // The package folder holds the settings file, the product data folder (given by
 // the registry) is empty, and the copy lands in the current folder.
@@ -51,12 +41,4 @@ TEST_F(PackageCopy, ExistingSettingsFileIsNotOverwritten) {
   const ScopedEnvVar sfxname(L"sfxname", folder_.Path(L"package\\Setup.exe").c_str());
   CopyPackageFiles();
   EXPECT_EQ("mine", Copied());
-}
-
-TEST_F(PackageCopy, RelativeSfxnameCopiesNothing) {
-  // Read from the current folder, it would find current\package\bramix.ini.
-  ASSERT_TRUE(WriteFileBytes(folder_.Path(L"current\\package\\bramix.ini"), kPackaged));
-  const ScopedEnvVar sfxname(L"sfxname", L"package\\Setup.exe");
-  CopyPackageFiles();
-  EXPECT_EQ("<missing>", Copied());
 }
