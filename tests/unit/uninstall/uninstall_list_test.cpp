@@ -7,9 +7,7 @@
 
 #include "support/file_bytes.h"
 
-namespace {
 using Entries = std::vector<std::wstring>;
-}  // namespace
 
 TEST(UninstallList, AnsiLineHoldingANulIsDropped) {
   EXPECT_EQ((Entries{L"kept.txt"}), ReadListEntries(std::string("docs\0\\x.txt\r\nkept.txt", 21)));
