@@ -1,5 +1,4 @@
-// Language files read from disk: the marker search, ANSI and UTF-16, the size limit,
-// and damaged files.
+// Language files read from disk: the marker search and damaged files.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -26,45 +25,10 @@ class LanguageFile : public TempFolderTest {
   }
 };
 
-// Text of exactly one million characters from its marker on: a key just inside the
-// limit and one just outside.
-std::wstring TextAtTheLimit() {
-  std::wstring text = L"***messages**\r\nIDS_BETA first\r\n";
-  text += std::wstring(0x100000 - text.size() - 15, L';');
-  return text + L"\r\nIDS_32BIT inside\r\nIDS_64BIT outside\r\n";
-}
-
-constexpr size_t kScanReach = 256 * 8176 + 16;  // 256 blocks of 8192 bytes overlapping by 16
-
 }  // namespace
-
-TEST_F(LanguageFile, AFileWithoutAMarkerAddsNothing) {
-  EXPECT_TRUE(Read("IDS_UNINSTALLZPK Remove\r\n***messages*\r\n").Empty());
-}
-
-TEST_F(LanguageFile, AMarkerBeyondTheScannedBlocksIsNotFound) {
-  EXPECT_TRUE(Read(std::string(kScanReach, 'x') + "***messages**\r\nK text\r\n").Empty());
-}
-
-TEST_F(LanguageFile, AMarkerEndingTheLastScannedBlockIsFound) {
-  EXPECT_EQ(L"text", TextOf(Read(std::string(kScanReach - 13, 'x') + "***messages**\r\nK text\r\n"), "s:K"));
-}
 
 TEST_F(LanguageFile, AMarkerAcrossTheFirstBlocksEndIsFound) {
   EXPECT_EQ(L"text", TextOf(Read(std::string(8185, 'x') + "***messages**\r\nK text\r\n"), "s:K"));
-}
-
-TEST_F(LanguageFile, OneMillionCharactersAreParsedInAnAnsiFile) {
-  const std::wstring text = TextAtTheLimit();
-  const LanguageTable& table = Read(std::string(text.begin(), text.end()));
-  EXPECT_EQ(L"ins", TextOf(table, "s:IDS_32BIT"));
-  EXPECT_EQ(L"<none>", TextOf(table, "s:IDS_64BIT"));
-}
-
-TEST_F(LanguageFile, OneMillionCharactersAreParsedInAUtf16File) {
-  const LanguageTable& table = Read(Utf16Bytes(TextAtTheLimit()));
-  EXPECT_EQ(L"ins", TextOf(table, "s:IDS_32BIT"));
-  EXPECT_EQ(L"<none>", TextOf(table, "s:IDS_64BIT"));
 }
 
 // Files with a known good part, cut short or overwritten with noise at random places,

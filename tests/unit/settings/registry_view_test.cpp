@@ -21,11 +21,6 @@ void PutInView(REGSAM view, const wchar_t* text) {
                                           static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t))));
 }
 
-std::wstring ReadThroughLayer() {
-  wchar_t buffer[32];
-  return GetRegString(HKEY_LOCAL_MACHINE, kKeyPath, L"v", buffer, L"<default>", 32) ? buffer : L"<not found>";
-}
-
 class RegistryView : public testing::Test {
  protected:
   void SetUp() override { RemoveFromBothViews(); }
@@ -43,12 +38,6 @@ class RegistryView : public testing::Test {
 
 }  // namespace
 
-TEST_F(RegistryView, ReadInsideTheScopeFindsAValueOnlyInThe32BitView) {
-  PutInView(KEY_WOW64_32KEY, L"32-bit");
-  RegView32Scope view;
-  EXPECT_EQ(L"32-bit", ReadThroughLayer());
-}
-
 TEST_F(RegistryView, TextReadInsideTheScopeFindsALongValueOnlyInThe32BitView) {
   const std::wstring longText(300, L'x');
   PutInView(KEY_WOW64_32KEY, longText.c_str());
@@ -57,19 +46,3 @@ TEST_F(RegistryView, TextReadInsideTheScopeFindsALongValueOnlyInThe32BitView) {
   EXPECT_TRUE(GetRegText(HKEY_LOCAL_MACHINE, kKeyPath, L"v", out, L""));
   EXPECT_EQ(longText, out);
 }
-
-TEST_F(RegistryView, ReadAfterTheScopeEndsIsBackInTheOwnView) {
-  PutInView(KEY_WOW64_64KEY, L"64-bit");
-  PutInView(KEY_WOW64_32KEY, L"32-bit");
-  { RegView32Scope view; }
-  EXPECT_EQ(L"64-bit", ReadThroughLayer());
-}
-
-TEST_F(RegistryView, ReadAfterAnInnerScopeEndsStaysInThe32BitView) {
-  PutInView(KEY_WOW64_64KEY, L"64-bit");
-  PutInView(KEY_WOW64_32KEY, L"32-bit");
-  RegView32Scope outer;
-  { RegView32Scope inner; }
-  EXPECT_EQ(L"32-bit", ReadThroughLayer());
-}
-

@@ -17,19 +17,6 @@ void LoadText(SettingsStore& store, const std::wstring& text) {
   store.LoadLines(lines, L"");
 }
 
-// The entry's text as a store with a null root serves it, or "?" when it has none.
-std::wstring TextOf(SettingsStore& store, const wchar_t* name) {
-  wchar_t text[32];
-  EXPECT_TRUE(store.GetString(nullptr, L"", name, text, L"?", std::size(text))) << "not served";
-  return text;
-}
-
-DWORD NumberOf(SettingsStore& store, const wchar_t* name) {
-  DWORD number = 0;
-  EXPECT_TRUE(store.GetDword(nullptr, L"", name, 99, number)) << "not served";
-  return number;
-}
-
 const std::wstring kSwitchesOn = L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n";
 
 // Lines that a load turns into entries other than the Global switches: they begin
@@ -45,87 +32,6 @@ size_t EntryLines(const std::wstring& text) {
 }
 
 }  // namespace
-
-TEST(SettingsStore, LinesThatAreNotEntriesAreIgnored) {
-  for (const wchar_t* line : {L"[q=1]", L"q"}) {
-    SettingsStore store;
-    LoadText(store, line);
-    EXPECT_EQ(L"?", TextOf(store, L"q")) << line;
-  }
-}
-
-TEST(SettingsStore, TheFirstOfTwoEntriesOfOneNameIsRead) {
-  SettingsStore store;
-  LoadText(store, L"d=first\nd=second");
-  EXPECT_EQ(L"first", TextOf(store, L"d"));
-}
-
-TEST(SettingsStore, ValuesAreReadAsText) {
-  const struct {
-    const wchar_t* line;
-    const wchar_t* text;
-  } rows[] = {
-      {L"v=\"a b\"", L"a b"},
-      {L"v=\"a b", L"a b"},
-      {L"v=bin:12ab", L"12ab"},
-  };
-  for (const auto& row : rows) {
-    SettingsStore store;
-    LoadText(store, row.line);
-    EXPECT_EQ(row.text, TextOf(store, L"v")) << row.line;
-  }
-}
-
-TEST(SettingsStore, ValuesAreReadAsNumbers) {
-  const struct {
-    const wchar_t* line;
-    DWORD number;
-  } rows[] = {
-      {L"v=9x", 9},
-      {L"v=-1", 0xFFFFFFFFu},
-      {L"v=\"7\"", 7},
-      {L"w=1", 99},
-  };
-  for (const auto& row : rows) {
-    SettingsStore store;
-    LoadText(store, row.line);
-    EXPECT_EQ(row.number, NumberOf(store, L"v")) << row.line;
-  }
-}
-
-TEST(SettingsStore, SavedBytesAreUtf16SortedByNameWithTheSwitchesAdded) {
-  SettingsStore store;
-  LoadText(store, L"b=2\na=1\nC=3");
-  EXPECT_EQ(Utf16FileBytes(L"C=3\r\n" + kSwitchesOn + L"a=1\r\nb=2\r\n"), store.FileBytes());
-}
-
-TEST(SettingsStore, UnchangedEntriesAreWrittenBackAsTheyWereRead) {
-  SettingsStore store;
-  LoadText(store, L"h=\"a b\ne=\"\nl=bin:ab\nc=BIN:12\ns = 5\nm=-1");
-  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"c=BIN:12\r\ne=\"\"\r\nh=\"a b\"\r\nl=bin:ab\r\nm=-1\r\ns = 5\r\n"),
-            store.FileBytes());
-}
-
-TEST(SettingsStore, GlobalSwitchesAreWrittenAsZeroOrOne) {
-  SettingsStore store;
-  LoadText(store, L"Global\\Integration=7\nGlobal\\AppData=\"0\"");
-  EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=0\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n"),
-            store.FileBytes());
-}
-
-TEST(SettingsStore, ASetStringReplacesTheEntryQuoted) {
-  SettingsStore store;
-  LoadText(store, L"b=bin:12ab");
-  store.SetString(nullptr, L"", L"b", L"new");
-  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"b=\"new\"\r\n"), store.FileBytes());
-}
-
-TEST(SettingsStore, RemovingAValueDropsEveryEntryOfIt) {
-  SettingsStore store;
-  LoadText(store, L"d=9x\nd=2\ndd=1");
-  store.Remove(nullptr, L"", L"d");
-  EXPECT_EQ(Utf16FileBytes(kSwitchesOn + L"dd=1\r\n"), store.FileBytes());
-}
 
 TEST(SettingsStore, RemovingAKeyDropsItsSubkeysButNotNamesThatOnlyStartAlike) {
   SettingsStore store;

@@ -5,14 +5,12 @@
 #include <ostream>
 #include <string>
 
-#include "integration/integration_options.h"
 #include "environment/run_state.h"
-#include "integration/init_data.h"
 #include "support/scoped_state.h"
 
 namespace {
 
-// What both passes of a parse asked for.
+// What a parse of the command line asked for.
 struct Outcome {
   bool setup = false;
   bool uninstall = false;
@@ -29,11 +27,10 @@ void PrintTo(const Outcome& outcome, std::ostream* os) {
       << testing::PrintToString(outcome.init) << "}";
 }
 
-// Both passes from a fresh run state. No "wa" switches here: they sleep or warn.
-Outcome Parse(const std::wstring& sfxcmd, const std::wstring& commandLine) {
+// From a fresh run state. No "wa" switches here: they sleep or warn.
+Outcome Parse(const std::wstring& commandLine) {
   const ScopedRunState fresh;
   Outcome outcome;
-  ParseCommandLine(kSfxcmdPass, sfxcmd.c_str(), outcome.setup, outcome.uninstall);
   ParseCommandLine(kCommandLinePass, commandLine.c_str(), outcome.setup, outcome.uninstall);
   outcome.silent = RunState.Silent;
   outcome.msi = RunState.Msi;
@@ -43,117 +40,42 @@ Outcome Parse(const std::wstring& sfxcmd, const std::wstring& commandLine) {
 }
 
 struct ParseRow {
-  std::wstring sfxcmd;
   std::wstring line;
   Outcome outcome;
 };
 
 void ExpectOutcomes(const ParseRow* rows, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    SCOPED_TRACE(testing::Message() << "sfxcmd " << testing::PrintToString(rows[i].sfxcmd.substr(0, 80))
-                                    << ", command line " << testing::PrintToString(rows[i].line.substr(0, 80)));
-    EXPECT_EQ(rows[i].outcome, Parse(rows[i].sfxcmd, rows[i].line));
+    SCOPED_TRACE(testing::PrintToString(rows[i].line.substr(0, 80)));
+    EXPECT_EQ(rows[i].outcome, Parse(rows[i].line));
   }
-}
-
-IntegrationOptions Apply(const wchar_t* data, IntegrationOptions options = {}) {
-  const ScopedRunState fresh;
-  wcscpy(WritableRunState().InitData, data);
-  ApplyInitData(options);
-  return options;
 }
 
 }  // namespace
 
-TEST(GetNextArgument, ALoneQuoteAtTheEndIsAnEmptyArgument) {
-  std::wstring argument = L"old";
-  size_t position = 1;
-  EXPECT_TRUE(GetNextArgument(L"a \"", position, argument));
-  EXPECT_EQ(L"", argument);
-}
-
-TEST(ParseCommandLine, WithoutSwitchesTheRunUninstalls) {
-  const ParseRow rows[] = {
-      {L"", L"\"C:\\Program Files\\Bramix\\Uninstall.exe\" setup", {.uninstall = true}},
-      {L"", L"x \"\"\" \"/extall", {.uninstall = true}},  // unbalanced: the last argument is no switch
-  };
-  ExpectOutcomes(rows, std::size(rows));
-}
-
 TEST(ParseCommandLine, SilentSwitchesAreAnSAndThenNoLetter) {
   const ParseRow rows[] = {
-      {L"", L"x /S", {.uninstall = true, .silent = true}},
-      {L"", L"x -s1", {.uninstall = true, .silent = true}},
-      {L"", L"x -silent", {}},
+      {L"x /S", {.uninstall = true, .silent = true}},
+      {L"x -s1", {.uninstall = true, .silent = true}},
+      {L"x -silent", {}},
   };
   ExpectOutcomes(rows, std::size(rows));
 }
 
 TEST(ParseCommandLine, SwitchesMatchTheirLeadingCharactersInAnyCase) {
   const ParseRow rows[] = {
-      {L"", L"x /SETUP -Msi", {.setup = true, .msi = true}},
-      {L"", L"x /set", {}},
-      {L"", L"x /" + std::wstring(40000, L'e'), {}},
+      {L"x /SETUP -Msi", {.setup = true, .msi = true}},
+      {L"x /set", {}},
+      {L"x /" + std::wstring(40000, L'e'), {}},
   };
   ExpectOutcomes(rows, std::size(rows));
 }
 
 TEST(ParseCommandLine, TheInitSwitchKeepsItsData) {
   const ParseRow rows[] = {
-      {L"", L"x\t\"/inita\"\"b c\"", {.init = L"a\"b c"}},
-      {L"", L"x /initA110000000000000000D1S1C0 -extall", {.extall = true, .init = L"A110000000000000000D1S1C0"}},
-      {L"", L"x \"/INIT" + std::wstring(40000, L'1') + L"\"", {.init = std::wstring(kInitDataMax, L'1')}},
+      {L"x\t\"/inita\"\"b c\"", {.init = L"a\"b c"}},
+      {L"x /initA110000000000000000D1S1C0 -extall", {.extall = true, .init = L"A110000000000000000D1S1C0"}},
+      {L"x \"/INIT" + std::wstring(40000, L'1') + L"\"", {.init = std::wstring(kInitDataMax, L'1')}},
   };
   ExpectOutcomes(rows, std::size(rows));
-}
-
-TEST(ParseCommandLine, TheSfxcmdTextCanOnlyMakeTheRunSilentOrExtractAll) {
-  const ParseRow rows[] = {
-      {L"\"C:\\Temp\\Bramix Setup.exe\" -s -setup -msi -initA1 -extall", L"x /noexplorer",
-       {.silent = true, .extall = true}},
-      {L"\"-s", L"x", {.uninstall = true, .silent = true}},
-  };
-  ExpectOutcomes(rows, std::size(rows));
-}
-
-TEST(ApplyInitData, FormatDigitsSetTheFormatsInRowOrder) {
-  IntegrationOptions stored;
-  for (bool& format : stored.Formats) format = true;
-  const IntegrationOptions options = Apply(L"A110000000000000000", stored);  // 18 digits
-  for (size_t k = 0; k < kFormatFlags; ++k) EXPECT_EQ(k < 2 || k >= 18, options.Formats[k]) << "format " << k;
-}
-
-TEST(ApplyInitData, LettersSetTheirOptions) {
-  IntegrationOptions stored;
-  stored.CascadedMenu = true;
-  const IntegrationOptions options = Apply(L"D1S1C0", stored);
-  EXPECT_TRUE(options.Desktop);
-  EXPECT_TRUE(options.ShellExt);
-  EXPECT_FALSE(options.CascadedMenu);
-}
-
-TEST(ApplyInitData, ALetterWithoutAValueIsDropped) {
-  IntegrationOptions stored;
-  stored.ShellExt = true;
-  const IntegrationOptions options = Apply(L"C1S", stored);
-  EXPECT_TRUE(options.CascadedMenu);
-  EXPECT_TRUE(options.ShellExt);
-}
-
-TEST(ApplyInitData, LettersAreReadInAnyCase) {
-  const IntegrationOptions options = Apply(L"a1i1");
-  EXPECT_TRUE(options.Formats[0]);
-  EXPECT_TRUE(options.MenuIcons);
-}
-
-TEST(ApplyInitData, AnUnknownLetterIsSkippedWithItsValue) {
-  const IntegrationOptions options = Apply(L"XDM1");
-  EXPECT_FALSE(options.Desktop);
-  EXPECT_TRUE(options.StartMenu);
-}
-
-TEST(ApplyInitData, AtMostTwentyFormatDigitsAreRead) {
-  const IntegrationOptions options = Apply(L"A111111111111111111111D1");  // the 21st digit is read as a letter
-  EXPECT_TRUE(options.Formats[19]);
-  EXPECT_FALSE(options.Desktop);
 }

@@ -17,7 +17,6 @@ const FormatRow kRows[] = {
     {L"No field at all", L"%s", false},
     {L"%s and %s", L"%s", false},
     {L"%d", L"%s", false},
-    {L"%n", L"%s", false},
     {L"%1024s", L"%s", true},
     {L"%1025s", L"%s", false},
     {L"%.99999999s", L"%s", false},
