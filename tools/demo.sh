@@ -6,6 +6,9 @@
 # Usage: tools/demo.sh [build folder]      (default: ./build)
 #        DEMO_OUT=folder tools/demo.sh     (screenshots; default: ./demo)
 #
+# The setup dialogs are shown twice: with the built-in Italian texts (screenshots in
+# demo/) and with the English translation that the build makes (demo/en/).
+#
 # Each demonstration is one step function, listed in STEPS at the bottom; a new
 # capability adds a function and its name there.
 set -euo pipefail
@@ -27,10 +30,11 @@ prepare_tools() {
 build_program() {
   log "Building Uninstall.exe into $build"
   cmake -S "$here" -B "$build" -G "Unix Makefiles" >/dev/null
-  cmake --build "$build" --target Uninstall dialog_remote -j"$(nproc)" >/dev/null
+  cmake --build "$build" --target Uninstall dialog_remote english_language -j"$(nproc)" >/dev/null
   exe="$build/bin/Uninstall.exe"
   remote_exe="$build/bin/dialog_remote.exe"
-  echo "built $exe and $remote_exe"
+  english="$build/lang/english"
+  echo "built $exe, $remote_exe and the English translation in $english"
 }
 
 xvfb_pid=""
@@ -84,19 +88,22 @@ make_prefix() {
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 
-# C:\Program Files\Bramix with the uninstaller, stand-ins for the product's files
-# and the installation list that names them.
+# C:\Program Files\Bramix with the uninstaller, stand-ins for the product's files,
+# the English translation in lang\english as the release package ships it, and the
+# installation list that names them all.
 stage_installation() {
   stage="$prefix/drive_c/Program Files/Bramix"
   log "Staging the installation $install_dir"
-  mkdir -p "$stage/docs"
+  mkdir -p "$stage/docs" "$stage/lang/english"
   cp "$exe" "$stage/Uninstall.exe"
+  cp "$english/zpklng.dll" "$english/uninstall.lng" "$stage/lang/english/"
   printf 'stand-in for the archiver\r\n' >"$stage/Bramix.exe"
   printf 'stand-in for the shell extension\r\n' >"$stage/zpkext.dll"
   printf 'stand-in for the 32-bit shell extension\r\n' >"$stage/zpkext32.dll"
   cp "$build/bin/bramix.chm" "$stage/bramix.chm"
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
-  printf 'Bramix.exe\r\nzpkext.dll\r\nzpkext32.dll\r\nzpknew.dat\r\nzipnew.dat\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
+  printf '%s\r\n' Bramix.exe zpkext.dll zpkext32.dll zpknew.dat zipnew.dat bramix.chm 'docs\license.txt' docs \
+    'lang\english\zpklng.dll' 'lang\english\uninstall.lng' 'lang\english' lang Uninstall.exe Uninstall.lst \
     >"$stage/Uninstall.lst"
   show_listing '  ' -R "$stage"
 }
@@ -126,7 +133,7 @@ dialog_screenshot() {
     return 1
   fi
   sleep 1  # drawn completely
-  mkdir -p "$out"
+  mkdir -p "$(dirname "$out/$1")"
   xwd -root -silent -display "$display" | convert xwd:- -crop "$geometry" +repage -strip "$out/$1"  # -strip: no time stamps, so an unchanged window leaves the file unchanged
   echo "screenshot: $out/$1 ($geometry)"
 }
@@ -199,17 +206,22 @@ step_silent_uninstall() {
   fi
 }
 
-step_setup() {
-  log "-setup shows the settings, the context menu items on request and the completion dialog"
+# Runs -setup: screenshots of the settings dialog, the context menu items and the
+# completion dialog, their names led by $1 ("" or a folder such as "en/"), each
+# dialog found by its caption in
+# the language of the run ($2 settings and completion, $3 context menu items), each
+# confirmed with OK.
+show_setup_dialogs() {
+  local shots=$1 setup_caption=$2 items_caption=$3
   start_program -setup
-  dialog_screenshot setup.png 'Configurazione Bramix' 5128
-  remote click 'Configurazione Bramix' 5128 5128
-  dialog_screenshot context-items.png 'Voci del menu contestuale' 101
-  remote click 'Voci del menu contestuale' 101 1
+  dialog_screenshot "${shots}setup.png" "$setup_caption" 5128
+  remote click "$setup_caption" 5128 5128
+  dialog_screenshot "${shots}context-items.png" "$items_caption" 101
+  remote click "$items_caption" 101 1
   sleep 1  # back in the settings dialog
-  remote click 'Configurazione Bramix' 5128 1
-  dialog_screenshot done.png 'Configurazione Bramix' 5105
-  remote click 'Configurazione Bramix' 5105 1
+  remote click "$setup_caption" 5128 1
+  dialog_screenshot "${shots}done.png" "$setup_caption" 5105
+  remote click "$setup_caption" 5105 1
   local code=0
   wait "$program_pid" || code=$?
   printf '  Uninstall.exe -setup -> confirmed, exit code %d\n' "$code"
@@ -220,7 +232,22 @@ step_setup() {
   fi
 }
 
-STEPS=(step_unknown_switch step_wait step_warning step_question step_setup step_silent_uninstall)
+step_setup_italian() {
+  log "-setup shows the settings, the context menu items on request and the completion dialog"
+  show_setup_dialogs '' 'Configurazione Bramix' 'Voci del menu contestuale'
+}
+
+# The program reads uninstall.lng and zpklng.dll beside itself; the English ones are
+# copied there from lang\english for this run only and taken away after it.
+step_setup_english() {
+  log "-setup in English: the translation from lang\\english beside Uninstall.exe"
+  cp "$stage/lang/english/uninstall.lng" "$stage/lang/english/zpklng.dll" "$stage/"
+  show_setup_dialogs en/ 'Bramix setup' 'Context menu items'
+  rm "$stage/uninstall.lng" "$stage/zpklng.dll"
+}
+
+STEPS=(step_unknown_switch step_wait step_warning step_question step_setup_italian step_setup_english
+  step_silent_uninstall)
 
 prepare_tools
 build_program
