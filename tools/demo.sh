@@ -7,7 +7,9 @@
 #        DEMO_OUT=folder tools/demo.sh     (screenshots; default: ./demo)
 #
 # The setup dialogs are shown twice: with the built-in Italian texts (screenshots in
-# demo/) and with the English translation that the build makes (demo/en/).
+# demo/) and with the English translation that the build makes (demo/en/). To try
+# a translation instead of the English one:
+#        DEMO_LANGUAGE=my.lng DEMO_OUT=/tmp/shots tools/demo.sh   (its screenshots in /tmp/shots/translation/)
 #
 # Each demonstration is one step function, listed in STEPS at the bottom; a new
 # capability adds a function and its name there.
@@ -206,22 +208,26 @@ step_silent_uninstall() {
   fi
 }
 
+# The built-in captions of setup's dialogs.
+setup_caption='Configurazione Bramix'
+items_caption='Voci del menu contestuale'
+done_caption='Configurazione Bramix'
+
 # Runs -setup: screenshots of the settings dialog, the context menu items and the
 # completion dialog, their names led by $1 ("" or a folder such as "en/"), each
-# dialog found by its caption in
-# the language of the run ($2 settings and completion, $3 context menu items), each
-# confirmed with OK.
+# dialog found by its caption in the language of the run ($2 settings, $3 context
+# menu items, $4 completion) and confirmed with OK.
 show_setup_dialogs() {
-  local shots=$1 setup_caption=$2 items_caption=$3
+  local shots=$1 setup=$2 items=$3 done=$4
   start_program -setup
-  dialog_screenshot "${shots}setup.png" "$setup_caption" 5128
-  remote click "$setup_caption" 5128 5128
-  dialog_screenshot "${shots}context-items.png" "$items_caption" 101
-  remote click "$items_caption" 101 1
+  dialog_screenshot "${shots}setup.png" "$setup" 5128
+  remote click "$setup" 5128 5128
+  dialog_screenshot "${shots}context-items.png" "$items" 101
+  remote click "$items" 101 1
   sleep 1  # back in the settings dialog
-  remote click "$setup_caption" 5128 1
-  dialog_screenshot "${shots}done.png" "$setup_caption" 5105
-  remote click "$setup_caption" 5105 1
+  remote click "$setup" 5128 1
+  dialog_screenshot "${shots}done.png" "$done" 5105
+  remote click "$done" 5105 1
   local code=0
   wait "$program_pid" || code=$?
   printf '  Uninstall.exe -setup -> confirmed, exit code %d\n' "$code"
@@ -232,21 +238,54 @@ show_setup_dialogs() {
   fi
 }
 
+# Prints the caption that the language file $1 gives the dialog $2 (an empty one
+# too), or $3 when it gives none: the CAPTION line of the dialog's section after the
+# marker line. A file with NUL bytes is read as UTF-16, any other as Windows-1252.
+dialog_caption() {
+  local file=$1 dialog=$2 fallback=$3 charset=WINDOWS-1252 caption
+  if [ "$(tr -cd '\000' <"$file" | head -c 1 | wc -c)" -ne 0 ]; then charset=UTF-16LE; fi
+  caption=$(iconv -f "$charset" -t UTF-8 "$file" | tr '\r' '\n' | awk -v dialog="$dialog" '
+    !started { started = index($0, "***messages**") > 0; next }
+    /^:(STRINGS|MENU)([ \t]|$)/ { section = ""; next }
+    /^:DIALOG[ \t]/ { section = $2; next }
+    section == dialog && /^CAPTION[ \t,]/ {
+      sub(/^CAPTION[ \t,][ \t]*/, ""); sub(/[ \t]+$/, ""); sub(/"$/, ""); sub(/^"/, "")
+      print "found:" $0; exit
+    }')
+  if [ -n "$caption" ]; then printf '%s\n' "${caption#found:}"; else printf '%s\n' "$fallback"; fi
+}
+
+# Runs setup with the language file $1 beside the program, and the language library
+# $2 beside it too when one is given (the program reads both from its own folder;
+# the file wins where they differ); screenshots under the folder $3. Both are taken
+# away again afterwards.
+show_setup_translated() {
+  local file=$1 library=$2 shots=$3
+  cp "$file" "$stage/uninstall.lng"
+  if [ -n "$library" ]; then cp "$library" "$stage/zpklng.dll"; fi
+  show_setup_dialogs "$shots" "$(dialog_caption "$file" SETUPDLG "$setup_caption")" \
+    "$(dialog_caption "$file" SETUPCONTEXTITEMS "$items_caption")" "$(dialog_caption "$file" DONEDLG "$done_caption")"
+  rm -f "$stage/uninstall.lng" "$stage/zpklng.dll"
+}
+
 step_setup_italian() {
   log "-setup shows the settings, the context menu items on request and the completion dialog"
-  show_setup_dialogs '' 'Configurazione Bramix' 'Voci del menu contestuale'
+  show_setup_dialogs '' "$setup_caption" "$items_caption" "$done_caption"
 }
 
-# The program reads uninstall.lng and zpklng.dll beside itself; the English ones are
-# copied there from lang\english for this run only and taken away after it.
-step_setup_english() {
-  log "-setup in English: the translation from lang\\english beside Uninstall.exe"
-  cp "$stage/lang/english/uninstall.lng" "$stage/lang/english/zpklng.dll" "$stage/"
-  show_setup_dialogs en/ 'Bramix setup' 'Context menu items'
-  rm "$stage/uninstall.lng" "$stage/zpklng.dll"
+# English from lang\english, as the release package ships it; or, when DEMO_LANGUAGE
+# names a language file, that file alone.
+step_setup_translated() {
+  if [ -n "${DEMO_LANGUAGE:-}" ]; then
+    log "-setup with the language file $DEMO_LANGUAGE beside Uninstall.exe"
+    show_setup_translated "$DEMO_LANGUAGE" '' translation/
+  else
+    log "-setup in English: uninstall.lng and zpklng.dll from lang\\english beside Uninstall.exe"
+    show_setup_translated "$stage/lang/english/uninstall.lng" "$stage/lang/english/zpklng.dll" en/
+  fi
 }
 
-STEPS=(step_unknown_switch step_wait step_warning step_question step_setup_italian step_setup_english
+STEPS=(step_unknown_switch step_wait step_warning step_question step_setup_italian step_setup_translated
   step_silent_uninstall)
 
 prepare_tools
