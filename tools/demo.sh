@@ -218,7 +218,7 @@ done_caption='Configurazione Bramix'
 # dialog found by its caption in the language of the run ($2 settings, $3 context
 # menu items, $4 completion) and confirmed with OK.
 show_setup_dialogs() {
-  local shots=$1 setup=$2 items=$3 done=$4
+  local shots=$1 setup=$2 items=$3 completion=$4
   start_program -setup
   dialog_screenshot "${shots}setup.png" "$setup" 5128
   remote click "$setup" 5128 5128
@@ -226,8 +226,8 @@ show_setup_dialogs() {
   remote click "$items" 101 1
   sleep 1  # back in the settings dialog
   remote click "$setup" 5128 1
-  dialog_screenshot "${shots}done.png" "$done" 5105
-  remote click "$done" 5105 1
+  dialog_screenshot "${shots}done.png" "$completion" 5105
+  remote click "$completion" 5105 1
   local code=0
   wait "$program_pid" || code=$?
   printf '  Uninstall.exe -setup -> confirmed, exit code %d\n' "$code"
