@@ -6,6 +6,11 @@
 # Usage: tools/demo.sh [build folder]      (default: ./build)
 #        DEMO_OUT=folder tools/demo.sh     (screenshots; default: ./demo)
 #
+# The setup dialogs are shown twice: with the built-in Italian texts (screenshots in
+# demo/) and with the English translation that the build makes (demo/en/). To try
+# a translation instead of the English one:
+#        DEMO_LANGUAGE=my.lng DEMO_OUT=/tmp/shots tools/demo.sh   (its screenshots in /tmp/shots/translation/)
+#
 # Each demonstration is one step function, listed in STEPS at the bottom; a new
 # capability adds a function and its name there.
 set -euo pipefail
@@ -27,10 +32,11 @@ prepare_tools() {
 build_program() {
   log "Building Uninstall.exe into $build"
   cmake -S "$here" -B "$build" -G "Unix Makefiles" >/dev/null
-  cmake --build "$build" --target Uninstall dialog_remote -j"$(nproc)" >/dev/null
+  cmake --build "$build" --target Uninstall dialog_remote english_language -j"$(nproc)" >/dev/null
   exe="$build/bin/Uninstall.exe"
   remote_exe="$build/bin/dialog_remote.exe"
-  echo "built $exe and $remote_exe"
+  english="$build/lang/english"
+  echo "built $exe, $remote_exe and the English translation in $english"
 }
 
 xvfb_pid=""
@@ -84,19 +90,22 @@ make_prefix() {
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 
-# C:\Program Files\Bramix with the uninstaller, stand-ins for the product's files
-# and the installation list that names them.
+# C:\Program Files\Bramix with the uninstaller, stand-ins for the product's files,
+# the English translation in lang\english as the release package ships it, and the
+# installation list that names them all.
 stage_installation() {
   stage="$prefix/drive_c/Program Files/Bramix"
   log "Staging the installation $install_dir"
-  mkdir -p "$stage/docs"
+  mkdir -p "$stage/docs" "$stage/lang/english"
   cp "$exe" "$stage/Uninstall.exe"
+  cp "$english/zpklng.dll" "$english/uninstall.lng" "$stage/lang/english/"
   printf 'stand-in for the archiver\r\n' >"$stage/Bramix.exe"
   printf 'stand-in for the shell extension\r\n' >"$stage/zpkext.dll"
   printf 'stand-in for the 32-bit shell extension\r\n' >"$stage/zpkext32.dll"
   cp "$build/bin/bramix.chm" "$stage/bramix.chm"
   printf 'stand-in for the licence\r\n' >"$stage/docs/license.txt"
-  printf 'Bramix.exe\r\nzpkext.dll\r\nzpkext32.dll\r\nzpknew.dat\r\nzipnew.dat\r\nbramix.chm\r\ndocs\\license.txt\r\ndocs\r\nUninstall.exe\r\nUninstall.lst\r\n' \
+  printf '%s\r\n' Bramix.exe zpkext.dll zpkext32.dll zpknew.dat zipnew.dat bramix.chm 'docs\license.txt' docs \
+    'lang\english\zpklng.dll' 'lang\english\uninstall.lng' 'lang\english' lang Uninstall.exe Uninstall.lst \
     >"$stage/Uninstall.lst"
   show_listing '  ' -R "$stage"
 }
@@ -126,7 +135,7 @@ dialog_screenshot() {
     return 1
   fi
   sleep 1  # drawn completely
-  mkdir -p "$out"
+  mkdir -p "$(dirname "$out/$1")"
   xwd -root -silent -display "$display" | convert xwd:- -crop "$geometry" +repage -strip "$out/$1"  # -strip: no time stamps, so an unchanged window leaves the file unchanged
   echo "screenshot: $out/$1 ($geometry)"
 }
@@ -199,17 +208,26 @@ step_silent_uninstall() {
   fi
 }
 
-step_setup() {
-  log "-setup shows the settings, the context menu items on request and the completion dialog"
+# The built-in captions of setup's dialogs.
+setup_caption='Configurazione Bramix'
+items_caption='Voci del menu contestuale'
+done_caption='Configurazione Bramix'
+
+# Runs -setup: screenshots of the settings dialog, the context menu items and the
+# completion dialog, their names led by $1 ("" or a folder such as "en/"), each
+# dialog found by its caption in the language of the run ($2 settings, $3 context
+# menu items, $4 completion) and confirmed with OK.
+show_setup_dialogs() {
+  local shots=$1 setup=$2 items=$3 completion=$4
   start_program -setup
-  dialog_screenshot setup.png 'Configurazione Bramix' 5128
-  remote click 'Configurazione Bramix' 5128 5128
-  dialog_screenshot context-items.png 'Voci del menu contestuale' 101
-  remote click 'Voci del menu contestuale' 101 1
+  dialog_screenshot "${shots}setup.png" "$setup" 5128
+  remote click "$setup" 5128 5128
+  dialog_screenshot "${shots}context-items.png" "$items" 101
+  remote click "$items" 101 1
   sleep 1  # back in the settings dialog
-  remote click 'Configurazione Bramix' 5128 1
-  dialog_screenshot done.png 'Configurazione Bramix' 5105
-  remote click 'Configurazione Bramix' 5105 1
+  remote click "$setup" 5128 1
+  dialog_screenshot "${shots}done.png" "$completion" 5105
+  remote click "$completion" 5105 1
   local code=0
   wait "$program_pid" || code=$?
   printf '  Uninstall.exe -setup -> confirmed, exit code %d\n' "$code"
@@ -220,7 +238,55 @@ step_setup() {
   fi
 }
 
-STEPS=(step_unknown_switch step_wait step_warning step_question step_setup step_silent_uninstall)
+# Prints the caption that the language file $1 gives the dialog $2 (an empty one
+# too), or $3 when it gives none: the CAPTION line of the dialog's section after the
+# marker line. A file with NUL bytes is read as UTF-16, any other as Windows-1252.
+dialog_caption() {
+  local file=$1 dialog=$2 fallback=$3 charset=WINDOWS-1252 caption
+  if [ "$(tr -cd '\000' <"$file" | head -c 1 | wc -c)" -ne 0 ]; then charset=UTF-16LE; fi
+  caption=$(iconv -f "$charset" -t UTF-8 "$file" | tr '\r' '\n' | awk -v dialog="$dialog" '
+    !started { started = index($0, "***messages**") > 0; next }
+    /^:(STRINGS|MENU)([ \t]|$)/ { section = ""; next }
+    /^:DIALOG[ \t]/ { section = $2; next }
+    section == dialog && /^CAPTION[ \t,]/ {
+      sub(/^CAPTION[ \t,][ \t]*/, ""); sub(/[ \t]+$/, ""); sub(/"$/, ""); sub(/^"/, "")
+      print "found:" $0; exit
+    }')
+  if [ -n "$caption" ]; then printf '%s\n' "${caption#found:}"; else printf '%s\n' "$fallback"; fi
+}
+
+# Runs setup with the language file $1 beside the program, and the language library
+# $2 beside it too when one is given (the program reads both from its own folder;
+# the file wins where they differ); screenshots under the folder $3. Both are taken
+# away again afterwards.
+show_setup_translated() {
+  local file=$1 library=$2 shots=$3
+  cp "$file" "$stage/uninstall.lng"
+  if [ -n "$library" ]; then cp "$library" "$stage/zpklng.dll"; fi
+  show_setup_dialogs "$shots" "$(dialog_caption "$file" SETUPDLG "$setup_caption")" \
+    "$(dialog_caption "$file" SETUPCONTEXTITEMS "$items_caption")" "$(dialog_caption "$file" DONEDLG "$done_caption")"
+  rm -f "$stage/uninstall.lng" "$stage/zpklng.dll"
+}
+
+step_setup_italian() {
+  log "-setup shows the settings, the context menu items on request and the completion dialog"
+  show_setup_dialogs '' "$setup_caption" "$items_caption" "$done_caption"
+}
+
+# English from lang\english, as the release package ships it; or, when DEMO_LANGUAGE
+# names a language file, that file alone.
+step_setup_translated() {
+  if [ -n "${DEMO_LANGUAGE:-}" ]; then
+    log "-setup with the language file $DEMO_LANGUAGE beside Uninstall.exe"
+    show_setup_translated "$DEMO_LANGUAGE" '' translation/
+  else
+    log "-setup in English: uninstall.lng and zpklng.dll from lang\\english beside Uninstall.exe"
+    show_setup_translated "$stage/lang/english/uninstall.lng" "$stage/lang/english/zpklng.dll" en/
+  fi
+}
+
+STEPS=(step_unknown_switch step_wait step_warning step_question step_setup_italian step_setup_translated
+  step_silent_uninstall)
 
 prepare_tools
 build_program
