@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "e2e/built_english.h"
 #include "resources/resource_ids.h"
 #include "support/file_bytes.h"
 #include "support/test_names.h"
@@ -18,14 +19,6 @@ const wchar_t kSettingsWarning[] =
     L"All settings, including the passwords kept in the password organizer and in the compression profiles, will "
     L"be lost unless you have exported them before.\r\n\r\n";
 const wchar_t kFirstHelpSentence[] = L"This option controls how Bramix integrates with Windows.";
-
-// The full path of a file of the translation that the build made.
-std::wstring BuiltEnglish(const wchar_t* name) {
-  const std::wstring path = TestBinFolder() + L"\\..\\lang\\english\\" + name;
-  wchar_t full[MAX_PATH];
-  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-  return length > 0 && length < MAX_PATH ? full : path;
-}
 
 struct Box {
   std::wstring caption;
@@ -108,7 +101,7 @@ TEST_P(EnglishBesideTheProgram, AsksTheUninstallQuestionInEnglish) {
 TEST_P(EnglishBesideTheProgram, ShowsTheSettingsDialogInEnglish) {
   const SettingsDialog dialog = SettingsDialogTexts(install_);
   EXPECT_EQ(L"Bramix setup", dialog.caption);
-  EXPECT_EQ(L"Open these archive types with Bramix:", dialog.formatsGroup);
+  EXPECT_EQ(L"Open these archives with Bramix:", dialog.formatsGroup);
   EXPECT_NE(std::wstring::npos, dialog.helpText.find(kFirstHelpSentence)) << testing::PrintToString(dialog.helpText);
 }
 
@@ -126,5 +119,5 @@ TEST_F(EnglishFileAndLibrary, TheFilesQuestionWinsAndTheLibraryGivesTheRest) {
 TEST_F(EnglishFileAndLibrary, TheFilesCaptionWinsAndTheLibraryGivesTheRest) {
   const SettingsDialog dialog = SettingsDialogTexts(install_);
   EXPECT_EQ(L"Bramix settings", dialog.caption);
-  EXPECT_EQ(L"Open these archive types with Bramix:", dialog.formatsGroup);
+  EXPECT_EQ(L"Open these archives with Bramix:", dialog.formatsGroup);
 }
