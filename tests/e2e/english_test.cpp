@@ -157,7 +157,6 @@ constexpr wchar_t kItalianQuestion[] = L"Avvio la rimozione di Bramix?";
 TEST_F(BadLanguageFile, UninstallQuestionShowsTheBuiltInTextsTheFileLacks) {
   const Box box = UninstallQuestion(install_);
   EXPECT_EQ(kItalianTitle, box.caption);
-  EXPECT_TRUE(box.text.ends_with(std::wstring(L"x\r\n\r\n") + kItalianQuestion)) << testing::PrintToString(box.text);
   EXPECT_EQ(0u, box.exitCode);
 }
 
