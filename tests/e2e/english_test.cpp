@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "e2e/built_english.h"
 #include "resources/resource_ids.h"
 #include "support/file_bytes.h"
 #include "support/test_names.h"
@@ -19,17 +20,10 @@ const wchar_t kSettingsWarning[] =
     L"be lost unless you have exported them before.\r\n\r\n";
 const wchar_t kFirstHelpSentence[] = L"This option controls how Bramix integrates with Windows.";
 
-// The full path of a file of the translation that the build made.
-std::wstring BuiltEnglish(const wchar_t* name) {
-  const std::wstring path = TestBinFolder() + L"\\..\\lang\\english\\" + name;
-  wchar_t full[MAX_PATH];
-  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-  return length > 0 && length < MAX_PATH ? full : path;
-}
-
 struct Box {
   std::wstring caption;
   std::wstring text;
+  DWORD exitCode = STILL_ACTIVE;
 };
 
 // Starts the uninstall run, reads its question and answers No.
@@ -38,9 +32,10 @@ Box UninstallQuestion(const StagedInstallation& install) {
   EXPECT_TRUE(program.Start(install.Exe(), L"", install.Folder()));
   HWND window = WaitForWindow(program.Pid(), L"#32770", kTimeout);
   if (!window) return {L"<no box>", L"<no box>"};
-  const Box box{WindowText(window), ControlText(window, 0xFFFF)};
+  Box box{WindowText(window), ControlText(window, 0xFFFF)};
   PressButton(window, IDNO);
   EXPECT_TRUE(program.Wait(kTimeout));
+  box.exitCode = program.ExitCode();
   return box;
 }
 
@@ -55,6 +50,7 @@ struct SettingsDialog {
   std::wstring caption;
   std::wstring formatsGroup;
   std::wstring helpText;
+  DWORD exitCode = STILL_ACTIVE;
 };
 
 // Starts setup, reads its settings dialog and cancels it.
@@ -67,22 +63,24 @@ SettingsDialog SettingsDialogTexts(const StagedInstallation& install) {
                        AskedText(GetDlgItem(dialog, IDC_INSTHELPTEXT))};
   PressButton(dialog, IDCANCEL);
   EXPECT_TRUE(program.Wait(kTimeout));
+  shown.exitCode = program.ExitCode();
   return shown;
 }
 
 class Staged : public testing::Test {
  protected:
-  void Stage(const wchar_t* builtName) {
-    const std::string bytes = ReadFileBytes(BuiltEnglish(builtName));
-    ASSERT_NE("<missing>", bytes) << "not built: " << testing::PrintToString(BuiltEnglish(builtName));
-    install_.WriteFile(builtName, bytes);
+  // Copies a file that the build made into the installation under its own name.
+  void Stage(const std::wstring& built) {
+    const std::string bytes = ReadFileBytes(built);
+    ASSERT_NE("<missing>", bytes) << "not built: " << testing::PrintToString(built);
+    install_.WriteFile(built.substr(built.find_last_of(L'\\') + 1), bytes);
   }
   StagedInstallation install_{L"C:\\Program Files\\Bramix " + CurrentTestName()};
 };
 
 class EnglishBesideTheProgram : public Staged, public testing::WithParamInterface<const wchar_t*> {
  protected:
-  void SetUp() override { Stage(GetParam()); }
+  void SetUp() override { Stage(BuiltEnglish(GetParam())); }
 };
 
 // The library, and beside it a language file that gives the question and the
@@ -90,7 +88,7 @@ class EnglishBesideTheProgram : public Staged, public testing::WithParamInterfac
 class EnglishFileAndLibrary : public Staged {
  protected:
   void SetUp() override {
-    Stage(L"zpklng.dll");
+    Stage(BuiltEnglish(L"zpklng.dll"));
     install_.WriteFile(L"uninstall.lng",
                        "***messages**\r\nIDS_CONTINUEUNINSTALL Really remove Bramix?\r\n"
                        ":DIALOG SETUPDLG\r\nCAPTION Bramix settings\r\n");
@@ -108,7 +106,7 @@ TEST_P(EnglishBesideTheProgram, AsksTheUninstallQuestionInEnglish) {
 TEST_P(EnglishBesideTheProgram, ShowsTheSettingsDialogInEnglish) {
   const SettingsDialog dialog = SettingsDialogTexts(install_);
   EXPECT_EQ(L"Bramix setup", dialog.caption);
-  EXPECT_EQ(L"Open these archive types with Bramix:", dialog.formatsGroup);
+  EXPECT_EQ(L"Open these archives with Bramix:", dialog.formatsGroup);
   EXPECT_NE(std::wstring::npos, dialog.helpText.find(kFirstHelpSentence)) << testing::PrintToString(dialog.helpText);
 }
 
@@ -126,5 +124,70 @@ TEST_F(EnglishFileAndLibrary, TheFilesQuestionWinsAndTheLibraryGivesTheRest) {
 TEST_F(EnglishFileAndLibrary, TheFilesCaptionWinsAndTheLibraryGivesTheRest) {
   const SettingsDialog dialog = SettingsDialogTexts(install_);
   EXPECT_EQ(L"Bramix settings", dialog.caption);
-  EXPECT_EQ(L"Open these archive types with Bramix:", dialog.formatsGroup);
+  EXPECT_EQ(L"Open these archives with Bramix:", dialog.formatsGroup);
+}
+
+namespace {
+
+// A language file with keys that no table knows, a caption given twice and a
+// question of 70,000 characters; it translates nothing else.
+class BadLanguageFile : public Staged {
+ protected:
+  void SetUp() override {
+    install_.WriteFile(L"uninstall.lng", "***messages**\r\nIDS_NOSUCHTEXT Nothing\r\nIDS_SETTINGSWARN " +
+                                             std::string(70000, 'x') +
+                                             "\r\n:DIALOG SETUPDLG\r\nIDC_NOSUCHBOX Nothing\r\n"
+                                             "CAPTION First caption\r\nCAPTION Second caption\r\n"
+                                             ":DIALOG NOSUCHDLG\r\nCAPTION Nowhere\r\n");
+  }
+};
+
+// The library with every second string left out: among them the question's title
+// and the question, and the first sentence of the settings dialog's help.
+class HalfLanguageLibrary : public Staged {
+ protected:
+  void SetUp() override { Stage(BuiltLanguageFile(L"half-english", L"zpklng.dll")); }
+};
+
+constexpr wchar_t kItalianTitle[] = L"Rimuovi Bramix";
+constexpr wchar_t kItalianQuestion[] = L"Avvio la rimozione di Bramix?";
+
+}  // namespace
+
+TEST_F(BadLanguageFile, UninstallQuestionShowsTheBuiltInTextsTheFileLacks) {
+  const Box box = UninstallQuestion(install_);
+  EXPECT_EQ(kItalianTitle, box.caption);
+  EXPECT_EQ(0u, box.exitCode);
+}
+
+// Every text is read through a buffer of 1024 units.
+TEST_F(BadLanguageFile, OverlongTextIsShownCutTo1023Characters) {
+  EXPECT_EQ(std::wstring(1023, L'x') + L"\r\n\r\n" + kItalianQuestion, UninstallQuestion(install_).text);
+}
+
+TEST_F(BadLanguageFile, SettingsDialogShowsTheBuiltInTextsTheFileLacks) {
+  const SettingsDialog dialog = SettingsDialogTexts(install_);
+  EXPECT_EQ(L"Associa a Bramix archivi in formato:", dialog.formatsGroup);
+  EXPECT_EQ(1u, dialog.exitCode);
+}
+
+// Lookups find the first of a key's records, kept in the order of the file.
+TEST_F(BadLanguageFile, FirstOfTwoTextsOfAKeyWins) {
+  EXPECT_EQ(L"First caption", SettingsDialogTexts(install_).caption);
+}
+
+TEST_F(HalfLanguageLibrary, UninstallQuestionShowsTheBuiltInTextsTheLibraryLacks) {
+  const Box box = UninstallQuestion(install_);
+  EXPECT_EQ(kItalianTitle, box.caption);
+  EXPECT_EQ(kSettingsWarning + std::wstring(kItalianQuestion), box.text);
+  EXPECT_EQ(0u, box.exitCode);
+}
+
+TEST_F(HalfLanguageLibrary, SettingsHelpShowsTheBuiltInSentenceTheLibraryLacks) {
+  const SettingsDialog dialog = SettingsDialogTexts(install_);
+  EXPECT_NE(std::wstring::npos, dialog.helpText.find(L"Questa opzione controlla l'integrazione di Bramix in Windows."))
+      << testing::PrintToString(dialog.helpText);
+  EXPECT_NE(std::wstring::npos, dialog.helpText.find(L"The first group of options selects the archive types"))
+      << testing::PrintToString(dialog.helpText);
+  EXPECT_EQ(1u, dialog.exitCode);
 }
