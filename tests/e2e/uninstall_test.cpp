@@ -104,15 +104,6 @@ TEST_F(Uninstall, SilentRunRemovesTheInstallationWhateverTheFolderName) {
   }
 }
 
-TEST_F(Uninstall, EntryClimbingOutOfTheFolderIsNotDeleted) {
-  StagedInstallation outside(L"C:\\Program Files\\BramixOuter");
-  outside.WriteFile(L"outside.txt", "keep");
-  StagedInstallation install(outside.Path(L"a\\Bramix"));
-  install.WriteList({L"..\\..\\outside.txt", L"Uninstall.exe", L"Uninstall.lst"});
-  RunUninstaller(install, L"/s");
-  EXPECT_TRUE(outside.Exists(L"outside.txt"));
-}
-
 TEST_F(Uninstall, UnlistedFileStays) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Unlisted");
   install.WriteFile(L"themes\\own.theme", "x");
@@ -191,17 +182,6 @@ TEST_F(Uninstall, FileOpenWithoutSharingIsScheduledUnderItsOwnName) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Open File");
   RunWithOpenFile(install, kRestartNotice);
   EXPECT_TRUE(ScheduledAtRestart(install.Path(L"open.dat")));
-}
-
-TEST_F(Uninstall, UninstallerAndListAreNeitherMovedAsideNorScheduled) {
-  StagedInstallation install(L"C:\\Program Files\\Bramix Own Files");
-  RunWithOpenFile(install, kRestartNotice);
-  for (const wchar_t* file : {L"Uninstall.exe", L"Uninstall.lst"}) {
-    SCOPED_TRACE(file);
-    EXPECT_FALSE(install.Exists(file));
-    EXPECT_FALSE(install.Exists(file + std::wstring(L".0.tmp")));
-    EXPECT_FALSE(ScheduledAtRestart(install.Path(file)));
-  }
 }
 
 // A file left behind keeps the folder; only a folder named Bramix is scheduled too.
