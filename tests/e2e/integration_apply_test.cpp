@@ -97,28 +97,6 @@ void ExpectEntry(const Entry& entry, const ExtensionClass& shellClass) {
   EXPECT_EQ(fill(entry.Data), StoredText(entry.Root, key, entry.Name ? name.c_str() : nullptr, entry.View));
 }
 
-DWORD ValueCount(HKEY root, const wchar_t* key) {
-  UniqueHkey opened;
-  DWORD count = 0;
-  if (RegOpenKeyExW(root, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS)
-    RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                     nullptr, nullptr);
-  return count;
-}
-
-// The folder's files, in KiB rounded up, as the Add/Remove entry should say.
-DWORD FolderKiB(const std::wstring& folder) {
-  unsigned long long bytes = 0;
-  WIN32_FIND_DATAW data;
-  UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) bytes += data.nFileSizeLow;
-    } while (FindNextFileW(find.get(), &data));
-  }
-  return static_cast<DWORD>((bytes + 1023) / 1024);
-}
-
 struct LinkProperties {
   std::wstring Target;
   std::wstring WorkFolder;
@@ -199,15 +177,6 @@ TEST_F(IntegrationApplied, AllOnRecordWritesTheEntriesThatNameTheInstallation) {
 TEST_F(IntegrationApplied, AllOnRecordRegistersBothExtensionClasses) {
   for (const ExtensionClass& shellClass : kClasses)
     for (const Entry& entry : kClassEntries) ExpectEntry(entry, shellClass);
-}
-
-// Every extension of the 18 format rows, whatever the user chose.
-TEST_F(IntegrationApplied, CapabilitiesNameEveryExtension) {
-  EXPECT_EQ(29u, ValueCount(HKEY_LOCAL_MACHINE, L"Software\\Bramix\\Capabilities\\FileAssociations"));
-}
-
-TEST_F(IntegrationApplied, AddRemoveEntryGivesTheSizeOfTheFolder) {
-  EXPECT_EQ(FolderKiB(kFolder), StoredDword(HKEY_LOCAL_MACHINE, kUninstallEntry, L"EstimatedSize"));
 }
 
 TEST_F(IntegrationApplied, AllOnRecordWritesBothNewMenuTemplates) {

@@ -82,8 +82,11 @@ TEST_F(IntegrationRoundTrip, UninstallAfterAnAllOnApplyGivesTheRegistryBackAsItW
   EXPECT_EQ(L"Bramix.ZIP", StoredText(HKEY_CLASSES_ROOT, L".zip", nullptr)) << "not taken over";
   EXPECT_EQ(L"Bramix", StoredText(HKEY_CLASSES_ROOT, L".cab", nullptr)) << "not taken over";
   EXPECT_EQ(0u, stage_.Uninstall());
+  RegistryLines after = RegistrySnapshot();
+  for (const std::wstring& key : kEmptyKeysLeft)
+    if (!before.count(key)) after.erase(key);
   // A changed value shows as a line lost and one gained.
-  ExpectSameLines(before, Minus(RegistrySnapshot(), kEmptyKeysLeft));
+  ExpectSameLines(before, after);
 }
 
 TEST_F(IntegrationRoundTrip, UninstallLeavesNoShortcut) {
@@ -135,27 +138,6 @@ TEST_F(IntegrationRoundTrip, BadValuesInRecordsAndExtensionKeysGiveTheDefaultsBa
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Input);
     EXPECT_EQ(row.Expected, StoredText(HKEY_CLASSES_ROOT, row.CheckedKey, row.CheckedName));
-  }
-}
-
-TEST_F(IntegrationRoundTrip, MenuItemsThatAreStringsAreReadAsTheirBytes) {
-  struct MenuItem {
-    const wchar_t* Name;
-    const wchar_t* Text;
-    const wchar_t* ShellNewKey;
-    const wchar_t* Expected;
-  };
-  // "off" is longer than a number: the default, on. The empty string is two zero
-  // bytes: the number 0, off.
-  const MenuItem items[] = {
-      {L"NewZPK", L"off", L".zpk\\ShellNew", L"C:\\Program Files\\BramixRoundTrip\\zpknew.dat"},
-      {L"NewZIP", L"", L".zip\\ShellNew", L"<missing>"},
-  };
-  for (const MenuItem& item : items) PutText(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\MenuItems", item.Name, item.Text);
-  ASSERT_EQ(0u, stage_.Apply());
-  for (const MenuItem& item : items) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(item.Name) + L"=\"" + item.Text + L"\""));
-    EXPECT_EQ(item.Expected, StoredText(HKEY_CLASSES_ROOT, item.ShellNewKey, L"FileName"));
   }
 }
 
