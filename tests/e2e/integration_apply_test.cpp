@@ -66,7 +66,7 @@ const Entry kEntries[] = {
     // Both classes write the drop handlers; the 64-bit one comes second and stays.
     {kCR, 0, L"Bramix\\shellex\\DropHandler", nullptr, kClsid64},
     {kLM, 0, kAppPaths, L"Path", L"<folder>"},
-    {kLM, k32, kAppPaths, nullptr, L"<folder>\\Bramix.exe"},
+    {kLM, 0, kAppPaths, nullptr, L"<folder>\\Bramix.exe"},
     {kLM, 0, L"Software\\Bramix", L"exe64", L"<folder>\\Bramix.exe"},
     {kLM, 0, kUninstallEntry, L"QuietUninstallString", L"\"<folder>\\Uninstall.exe\" /s"},
     {kLM, 0, kUninstallEntry, L"InstallLocation", L"<folder>"},
