@@ -61,14 +61,17 @@ DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args,
   return program.ExitCode();
 }
 
-// An interactive run, answered Yes and then `notice`, over a list naming a file that
-// the test holds open without sharing.
+// A run over a list naming a file that the test holds open without sharing:
+// interactive, answered Yes and then the restart notice `notice`, or silent without one.
 void RunWithOpenFile(const StagedInstallation& install, const wchar_t* notice) {
   install.WriteFile(L"open.dat", "x");
   install.WriteList({L"open.dat", L"zpklng.dll", L"Uninstall.exe", L"Uninstall.lst"});
   UniqueFile open(CreateFileW(install.Path(L"open.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(open);
-  EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDYES}, {notice, IDOK}}));
+  if (notice == nullptr)
+    EXPECT_EQ(0u, RunUninstaller(install, L"/s"));
+  else
+    EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDYES}, {notice, IDOK}}));
 }
 
 class Uninstall : public testing::Test {
@@ -198,11 +201,7 @@ TEST_F(Uninstall, FolderIsScheduledAtRestartOnlyWhenNamedBramixInAnyCase) {
 TEST_F(Uninstall, SilentRunDoesNotScheduleTheFolder) {
   const StagedInstallation parent(L"C:\\Program Files\\BramixSilent");
   StagedInstallation install(parent.Path(L"Bramix"));
-  install.WriteFile(L"open.dat", "x");
-  install.WriteList({L"open.dat", L"Uninstall.exe", L"Uninstall.lst"});
-  UniqueFile open(CreateFileW(install.Path(L"open.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(open);
-  RunUninstaller(install, L"/s");
+  RunWithOpenFile(install, nullptr);
   EXPECT_FALSE(ScheduledAtRestart(install.Folder()));
 }
 
