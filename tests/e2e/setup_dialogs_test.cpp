@@ -9,6 +9,7 @@
 
 #include "e2e/staged_product.h"
 #include "resources/resource_ids.h"
+#include "support/prefix_version.h"
 #include "support/registry_snapshot.h"
 
 namespace {
@@ -125,6 +126,17 @@ class SetupDialogs : public SetupRun {
  protected:
   SetupDialogs() : SetupRun(kFolder) {}
 };
+
+// Clears the cascaded-menu box as a click would, without waiting for what follows.
+void ClearCascadedMenuBox(HWND dialog) {
+  SendDlgItemMessageW(dialog, IDC_SHELLCASCADED, BM_SETCHECK, BST_UNCHECKED, 0);
+  PressButton(dialog, IDC_SHELLCASCADED);
+}
+
+// Clicks a button and waits until the dialog has handled it.
+void Click(HWND dialog, int id) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
 
 }  // namespace
 
@@ -265,5 +277,54 @@ TEST_F(SetupDialogs, InitPresetsShowInTheBoxes) {
     SCOPED_TRACE(preset.Name);
     EXPECT_EQ(preset.Expected, IsDlgButtonChecked(dialog, preset.Id));
   }
+  PressButton(dialog, IDCANCEL);
+}
+
+TEST_F(SetupDialogs, SelectAllClearsEveryFormatWhenAllAreTickedAndTicksThemAllOtherwise) {
+  struct Start {
+    const wchar_t* Init;
+    UINT Expected;
+  };
+  const Start starts[] = {
+      {L"A111111111111111111", BST_UNCHECKED},
+      {L"A111111111111111110", BST_CHECKED},
+  };
+  for (const Start& start : starts) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(start.Init)));
+    HWND dialog = OpenSetup(L"-setup -init" + std::wstring(start.Init));
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_ASSOCALL);
+    for (int id = IDC_ASSOCZPK; id <= IDC_ASSOC001; ++id)
+      EXPECT_EQ(start.Expected, IsDlgButtonChecked(dialog, id)) << testing::PrintToString(ControlText(dialog, id));
+    PressButton(dialog, IDCANCEL);
+    EXPECT_EQ(1u, WaitForEnd());
+  }
+}
+
+// Windows 11 comes from build 22631 with WMI out of reach (Wine's WMI names a Windows 10).
+TEST_F(SetupDialogs, ClearingTheCascadedMenuOnWindows11ShowsTheSingleItemNoteOnce) {
+  const ScopedPrefixVersion build(10, 0, L"22631");
+  const ScopedWithoutWmi withoutWmi({L"Uninstall.exe"});
+  HWND dialog = OpenSetup(L"-setup");
+  ASSERT_NE(nullptr, dialog);
+  ClearCascadedMenuBox(dialog);
+  HWND note = NextDialog(dialog, kSetupTimeout);
+  ASSERT_NE(nullptr, note) << "no note";
+  EXPECT_EQ(BuiltInString(IDS_SINGLETOPITEM), ControlText(note, 0xFFFF));
+  PressButton(note, IDOK);
+  while (IsWindow(note)) Sleep(50);
+  CheckDlgButton(dialog, IDC_SHELLCASCADED, BST_CHECKED);
+  ClearCascadedMenuBox(dialog);
+  EXPECT_EQ(nullptr, NextDialog(dialog, 2000)) << "a second note";
+  PressButton(dialog, IDCANCEL);
+}
+
+TEST_F(SetupDialogs, ClearingTheShellExtensionDisablesItsMenuBoxesAtOnce) {
+  HWND dialog = OpenSetup(L"-setup -initS1");
+  ASSERT_NE(nullptr, dialog);
+  SendDlgItemMessageW(dialog, IDC_SHELLEXT, BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(dialog, IDC_SHELLEXT);
+  for (int id : {IDC_SHELLCASCADED, IDC_SHELLICONS})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << testing::PrintToString(ControlText(dialog, id));
   PressButton(dialog, IDCANCEL);
 }
