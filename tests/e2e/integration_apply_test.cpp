@@ -25,8 +25,8 @@ constexpr wchar_t kClsid64[] = L"{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}";
 constexpr wchar_t kUninstallEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
 
 // Zpk.txt is missing, so its group item is not made.
-const std::vector<std::wstring> kProductFiles = {L"Bramix.exe", L"Bramix.chm", L"Novità.txt", L"zpkext.dll",
-                                                 L"zpkext32.dll", L"theme.ico"};
+const std::vector<std::wstring> kProductFiles = {L"Bramix.exe", L"Bramix.chm",   L"Novità.txt",
+                                                 L"zpkext.dll", L"zpkext32.dll", L"theme.ico"};
 
 std::wstring ReplaceAll(std::wstring text, const std::wstring& token, const std::wstring& by) {
   for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + by.size()))

@@ -46,8 +46,8 @@ class IntegrationGuard : public testing::Test {
 
   // Stages the installation afresh.
   void Stage() {
-    install_.emplace(kFolder,
-                     std::vector<std::wstring>{L"Bramix.exe", L"Bramix.chm", L"zpkext.dll", L"zpkext32.dll", L"ZpkExtPackage.msix"});
+    install_.emplace(kFolder, std::vector<std::wstring>{L"Bramix.exe", L"Bramix.chm", L"zpkext.dll", L"zpkext32.dll",
+                                                        L"ZpkExtPackage.msix"});
     install_->CopyHelper(L"args_recorder.exe", kInstaller);
   }
 

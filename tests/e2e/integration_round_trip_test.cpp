@@ -108,8 +108,8 @@ TEST_F(IntegrationRoundTrip, BadValuesInRecordsAndExtensionKeysGiveTheDefaultsBa
   struct Row {
     const char* Input;
     const wchar_t* Extension;
-    RawValue Foreign;          // REG_NONE: no key before the product
-    const wchar_t* Damaged;    // the value of Setup\<extension>; null: none
+    RawValue Foreign;        // REG_NONE: no key before the product
+    const wchar_t* Damaged;  // the value of Setup\<extension>; null: none
     RawValue Data;
     const wchar_t* CheckedKey;
     const wchar_t* CheckedName;  // null: the key's default value
@@ -117,8 +117,7 @@ TEST_F(IntegrationRoundTrip, BadValuesInRecordsAndExtensionKeysGiveTheDefaultsBa
   };
   const Row rows[] = {
       {"Type a number", L".7z", Text(L"Other.7z"), L"Type", NumberReadAsAB(), L".7z", nullptr, L"AB"},
-      {"Type of 10,000 characters", L".cab", Text(L"Other.cab"), L"Type", Text(kLongText), L".cab", nullptr,
-       kLongText},
+      {"Type of 10,000 characters", L".cab", Text(L"Other.cab"), L"Type", Text(kLongText), L".cab", nullptr, kLongText},
       {"Exist the string 1, key new before", L".arj", Absent(), L"Exist", Text(L"1"), L".arj", nullptr, L""},
       {"Exist of 10,000 characters, key new before", L".lzh", Absent(), L"Exist", Text(kLongText), L".lzh", nullptr,
        L""},
@@ -183,7 +182,8 @@ TEST_F(OddFolderRoundTrip, FolderNameWithAccentsAndPercentIsWrittenAsItStands) {
   ASSERT_EQ(0u, stage_.Apply());
   EXPECT_EQ(L"\"" + folder_ + L"\\Bramix.exe\" \"%1\"",
             StoredText(HKEY_CLASSES_ROOT, L"Bramix\\shell\\open\\command", nullptr));
-  EXPECT_EQ(L"\"" + folder_ + L"\\Uninstall.exe\" /s", StoredText(HKEY_LOCAL_MACHINE, kUninstallEntry, L"QuietUninstallString"));
+  EXPECT_EQ(L"\"" + folder_ + L"\\Uninstall.exe\" /s",
+            StoredText(HKEY_LOCAL_MACHINE, kUninstallEntry, L"QuietUninstallString"));
   EXPECT_EQ(folder_ + L"\\zpkext.dll",
             StoredText(HKEY_CLASSES_ROOT, L"CLSID\\{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}\\InProcServer32", nullptr));
 }

@@ -29,8 +29,7 @@ ShownBox FirstBox(const StagedInstallation& install, const std::wstring& args) {
   EXPECT_TRUE(program.Start(install.Exe(), args));
   HWND box = NextDialog(program, nullptr);
   if (box == nullptr) return {L"<no box>", L"<no box>"};
-  const ShownBox shown{WindowText(box), ControlText(box, kBoxText), Mirrored(box),
-                       Mirrored(GetDlgItem(box, kBoxText))};
+  const ShownBox shown{WindowText(box), ControlText(box, kBoxText), Mirrored(box), Mirrored(GetDlgItem(box, kBoxText))};
   PressButton(box, IDOK);
   EXPECT_TRUE(program.Wait(kSetupTimeout));
   EXPECT_EQ(0u, program.ExitCode());

@@ -59,7 +59,8 @@ TEST_F(SettingsFile, WithSaveSettingsOffTheFileIsLeftAsItWas) {
 TEST_F(SettingsFile, UninstallWithoutIntegrationRemovesTheProductKeyFromTheFile) {
   stage_.WriteFile(L"Bramix.ini", "Global\\Integration=0\r\nHKCU\\Setup\\Links\\Desktop=1\r\nNotes\\Kept=\"yes\"\r\n");
   RunSilently();
-  EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
+  EXPECT_EQ(Utf16FileBytes(
+                L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
             ReadFileBytes(ini_));
 }
 

@@ -214,7 +214,8 @@ TEST_F(SetupDialogs, ConfirmingStoresAppliesAndRegistersTheChoices) {
   ASSERT_NE(nullptr, done) << "no completion dialog";
   EXPECT_EQ(1u, StoredDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\Links", L"Desktop")) << "not stored";
   EXPECT_EQ(L"Bramix", StoredText(HKEY_CLASSES_ROOT, L".zpk", nullptr)) << "not applied";
-  EXPECT_EQ(std::wstring(kFolder) + L"\\Uninstall.exe", StoredText(HKEY_LOCAL_MACHINE, kUninstallEntry, L"UninstallString"))
+  EXPECT_EQ(std::wstring(kFolder) + L"\\Uninstall.exe",
+            StoredText(HKEY_LOCAL_MACHINE, kUninstallEntry, L"UninstallString"))
       << "not registered";
   PressButton(done, IDOK);
   EXPECT_EQ(0u, WaitForEnd());

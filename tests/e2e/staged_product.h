@@ -105,7 +105,8 @@ inline void ListFiles(const std::wstring& folder, const wchar_t* pattern, std::s
 // home folder, whose other content changes by itself) and all of both Start menus.
 inline std::set<std::wstring> ShortcutFiles() {
   std::set<std::wstring> lines;
-  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) ListFiles(ShellFolder(csidl), L"*.lnk", lines);
+  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY})
+    ListFiles(ShellFolder(csidl), L"*.lnk", lines);
   for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) ListFiles(ShellFolder(csidl), L"*", lines);
   return lines;
 }

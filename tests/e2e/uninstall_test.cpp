@@ -155,7 +155,10 @@ TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {
   } kLists[] = {
       {"UTF-16 LE mark", Utf16FileBytes(L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\nUninstall.exe\r\n"),
        L"docs\\\u00e8.txt"},
-      {"UTF-8 mark", "\xEF\xBB\xBF" "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n", L"docs\\\u00e8.txt"},
+      {"UTF-8 mark",
+       "\xEF\xBB\xBF"
+       "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n",
+       L"docs\\\u00e8.txt"},
       {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\rUninstall.exe\r", L"docs\\a.txt"},
   };
   for (const auto& list : kLists) {
