@@ -12,13 +12,12 @@ namespace {
 
 const std::wstring kSwitchesOn = L"Global\\AppData=1\r\nGlobal\\Integration=1\r\nGlobal\\SaveSettings=1\r\n";
 
-// A staged installation whose folder outlives the run, because files it does not
-// list (the settings file) stay in it.
+// An installation of one listed program file; the settings file, unlisted, stays.
 class SettingsFile : public testing::Test {
  protected:
   void SetUp() override {
     stage_.WriteFile(L"Bramix.exe", "exe");
-    stage_.WriteList({L"Bramix.exe"});
+    stage_.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
   }
   void RunSilently() { EXPECT_EQ(0u, RunToTheEnd(stage_.Exe(), L"/s")); }
   StagedInstallation stage_{L"C:\\UninstallTests\\SettingsFile"};
@@ -56,23 +55,32 @@ TEST_F(SettingsFile, WithSaveSettingsOffTheFileIsLeftAsItWas) {
   EXPECT_EQ(unsaved, ReadFileBytes(ini_));
 }
 
+// Without integration the current user's product key goes from the file only.
+TEST_F(SettingsFile, UninstallWithoutIntegrationRemovesTheProductKeyFromTheFile) {
+  stage_.WriteFile(L"Bramix.ini", "Global\\Integration=0\r\nHKCU\\Setup\\Links\\Desktop=1\r\nNotes\\Kept=\"yes\"\r\n");
+  RunSilently();
+  EXPECT_EQ(Utf16FileBytes(
+                L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
+            ReadFileBytes(ini_));
+}
+
+TEST_F(SettingsFile, ListedSettingsFileIsNotWrittenBackAndTheFolderGoes) {
+  stage_.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Kept=\"old\"\r\n");
+  stage_.WriteList({L"Bramix.exe", L"Bramix.ini", L"Uninstall.exe", L"Uninstall.lst"});
+  RunSilently();
+  EXPECT_FALSE(stage_.Exists(L""));
+}
+
 TEST_F(RoamingSettingsFile, IsUsedAndWrittenBackInItsPlaceWhenNoneLiesBesideTheProgram) {
   RunSilently();
   EXPECT_EQ(Utf16FileBytes(kSwitchesOn), ReadFileBytes(roaming_));
   EXPECT_FALSE(stage_.Exists(L"Bramix.ini"));
 }
 
+// The file beside the program is written back without the product's settings.
 TEST_F(RoamingSettingsFile, IsLeftAloneWhenOneLiesBesideTheProgram) {
   stage_.WriteFile(L"Bramix.ini", "HKCU\\Setup\\Where=\"beside\"\r\n");
   RunSilently();
   EXPECT_EQ(kRoamingText, ReadFileBytes(roaming_));
   EXPECT_EQ(Utf16FileBytes(kSwitchesOn), ReadFileBytes(ini_));
-}
-
-// Without integration the current user's product key goes from the file only.
-TEST_F(SettingsFile, UninstallWithoutIntegrationRemovesTheProductKeyFromTheFile) {
-  stage_.WriteFile(L"Bramix.ini", "Global\\Integration=0\r\nHKCU\\Setup\\Links\\Desktop=1\r\nNotes\\Kept=\"yes\"\r\n");
-  RunSilently();
-  EXPECT_EQ(Utf16FileBytes(L"Global\\AppData=1\r\nGlobal\\Integration=0\r\nGlobal\\SaveSettings=1\r\nNotes\\Kept=\"yes\"\r\n"),
-            ReadFileBytes(ini_));
 }

@@ -1,15 +1,15 @@
+// The uninstall run of the real Uninstall.exe: what it deletes, what it leaves,
+// what it schedules for the next Windows start, and what it tells the user.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <utility>
 
+#include "e2e/staged_product.h"
 #include "environment/temp_folder.h"
-#include "support/file_bytes.h"
 #include "support/pending_renames.h"
-#include "support/registry_values.h"
 #include "support/unix_link.h"
-#include "support/wine_program.h"
 
 namespace {
 
@@ -19,60 +19,59 @@ const wchar_t kQuestion[] =
     L"Avvio la rimozione di Bramix?";
 const wchar_t kNoList[] = L"Impossibile aprire la lista dei file Uninstall.lst";
 const wchar_t kRestartNotice[] = L"Occorre riavviare Windows per completare la disinstallazione di Bramix.";
-constexpr DWORD kTimeout = 60000;
 const std::pair<HKEY, const wchar_t*> kProductKeys[] = {
-    {HKEY_CURRENT_USER, L"Software\\Bramix"}, {HKEY_CLASSES_ROOT, L"Bramix"},
+    {HKEY_CURRENT_USER, L"Software\\Bramix"},
+    {HKEY_CLASSES_ROOT, L"Bramix"},
     {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver"},
-    {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe"}};
+};
 
 void SetProductKeys(bool present) {
   for (const auto& [root, path] : kProductKeys) {
     RegDeleteTreeW(root, path);
-    if (present) RegSetKeyValueW(root, path, L"v", REG_SZ, L"x", 4);
+    if (present) PutText(root, path, L"v", L"x");
   }
 }
 
 void ExpectProductKeys(bool present) {
-  for (const auto& [root, path] : kProductKeys)
-    EXPECT_EQ(present, KeyExists(root, path)) << path;
+  for (const auto& [root, path] : kProductKeys) EXPECT_EQ(present, KeyExists(root, path)) << path;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Answers the box of the program that shows `text`; false when none came.
-bool Answer(const ChildProcess& program, const std::wstring& text, int button) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout; Sleep(50)) {
-    HWND box = WaitForWindow(program.Pid(), L"#32770", 1000);
-    if (!box || ControlText(box, 0xFFFF) != text) continue;
-    EXPECT_EQ(L"Rimuovi Bramix", WindowText(box));
-    PressButton(box, button);
-    return true;
-  }
-  return false;
-}
-
-// Runs the uninstaller, answers the question with `answer` (none when 0) and then
-// the box showing `message` (when given); the exit code once the program and its
-// script have ended. A box not answered here makes it time out.
-DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args, int answer,
-                     const wchar_t* message = nullptr) {
+// Runs the uninstaller and answers its boxes in turn: each with the text given and
+// the button; the exit code once the program and its script have ended. A box that
+// is not answered here makes the run time out.
+DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args,
+                     std::initializer_list<std::pair<const wchar_t*, int>> answers = {}) {
   ChildProcess program;
   EXPECT_TRUE(program.Start(install.Exe(), args));
-  if (answer && !Answer(program, kQuestion, answer)) ADD_FAILURE() << "no question";
-  if (message && !Answer(program, message, IDOK)) ADD_FAILURE() << "no box showing " << message;
-  EXPECT_TRUE(program.Wait(kTimeout));
-  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kTimeout));
+  HWND shown = nullptr;
+  for (const auto& [text, button] : answers) {
+    shown = NextDialog(program, shown);
+    if (shown == nullptr) {
+      ADD_FAILURE() << "no box showing " << testing::PrintToString(std::wstring(text));
+      break;
+    }
+    EXPECT_EQ(L"Rimuovi Bramix", WindowText(shown));
+    EXPECT_EQ(text, ControlText(shown, kBoxText));
+    PressButton(shown, button);
+  }
+  EXPECT_TRUE(program.Wait(kSetupTimeout));
+  EXPECT_TRUE(WaitForProcessesToEnd(L"cmd.exe", kSetupTimeout));
   return program.ExitCode();
 }
 
 // A run over a list naming a file that the test holds open without sharing:
-// interactive, answering Yes and then the restart notice `notice`, or with `args`.
-void RunWithOpenFile(const StagedInstallation& install, const wchar_t* notice, const wchar_t* args = L"") {
+// interactive, answered Yes and then the restart notice `notice`, or silent without one.
+void RunWithOpenFile(const StagedInstallation& install, const wchar_t* notice) {
   install.WriteFile(L"open.dat", "x");
   install.WriteList({L"open.dat", L"zpklng.dll", L"Uninstall.exe", L"Uninstall.lst"});
   UniqueFile open(CreateFileW(install.Path(L"open.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(open);
-  EXPECT_EQ(0u, RunUninstaller(install, args, args[0] ? 0 : IDYES, notice));
+  if (notice == nullptr)
+    EXPECT_EQ(0u, RunUninstaller(install, L"/s"));
+  else
+    EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDYES}, {notice, IDOK}}));
 }
 
 class Uninstall : public testing::Test {
@@ -81,12 +80,9 @@ class Uninstall : public testing::Test {
     DeleteFileW(script_.c_str());
     SetProductKeys(false);
   }
-  void TearDown() override {
-    SetProductKeys(false);
-    WaitForProcessesToEnd(L"cmd.exe", kTimeout);
-  }
+  void TearDown() override { SetProductKeys(false); }
   const std::wstring script_ = GetSystemTempFolder() + L"Uninstall_Zpk.Bat";
-  ScopedPendingRenames pending_;
+  const ScopedPendingRenames pending_;
 };
 
 }  // namespace
@@ -105,19 +101,10 @@ TEST_F(Uninstall, SilentRunRemovesTheInstallationWhateverTheFolderName) {
                       "docs\r\ndocs\\lang\r\n\r\nBramix.exe\r\ndocs\\lang\\it.lng \t\r\n   \r\ndocs\\readme.txt\n"
                       "readonly.dll\r\nhidden.dat\r\nnot there.txt\r\nblank end.txt  \r\nUNINSTALL.EXE\r\n"
                       "Uninstall.lst\r\nlast.txt");
-    EXPECT_EQ(0u, RunUninstaller(install, L"/s", 0));
+    EXPECT_EQ(0u, RunUninstaller(install, L"/s"));
     EXPECT_FALSE(Exists(install.Folder()));
     EXPECT_FALSE(Exists(script_));
   }
-}
-
-TEST_F(Uninstall, EntryClimbingOutOfTheFolderIsNotDeleted) {
-  StagedInstallation outside(L"C:\\Program Files\\BramixOuter");
-  outside.WriteFile(L"outside.txt", "keep");
-  StagedInstallation install(outside.Path(L"a\\Bramix"));
-  install.WriteList({L"..\\..\\outside.txt", L"Uninstall.exe", L"Uninstall.lst"});
-  RunUninstaller(install, L"/s", 0);
-  EXPECT_TRUE(outside.Exists(L"outside.txt"));
 }
 
 TEST_F(Uninstall, UnlistedFileStays) {
@@ -125,20 +112,17 @@ TEST_F(Uninstall, UnlistedFileStays) {
   install.WriteFile(L"themes\\own.theme", "x");
   install.WriteFile(L"themes\\user.theme", "x");
   install.WriteList({L"themes", L"themes\\own.theme", L"Uninstall.exe", L"Uninstall.lst"});
-  RunUninstaller(install, L"/s", 0);
+  RunUninstaller(install, L"/s");
   EXPECT_FALSE(install.Exists(L"themes\\own.theme"));
   EXPECT_TRUE(install.Exists(L"themes\\user.theme"));
 }
 
 TEST_F(Uninstall, MissingListIsReportedAndNothingChanges) {
-  for (const wchar_t* args : {L"", L"/s"}) {
-    SCOPED_TRACE(args);
-    StagedInstallation install(L"C:\\Program Files\\Bramix No List");
-    SetProductKeys(true);
-    EXPECT_EQ(0u, RunUninstaller(install, args, args[0] ? 0 : IDYES, kNoList));
-    EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
-    ExpectProductKeys(true);
-  }
+  StagedInstallation install(L"C:\\Program Files\\Bramix No List");
+  SetProductKeys(true);
+  EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDYES}, {kNoList, IDOK}}));
+  EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
+  ExpectProductKeys(true);
 }
 
 TEST_F(Uninstall, ListWithoutUsableEntryIsRefusedLikeAMissingOne) {
@@ -146,8 +130,7 @@ TEST_F(Uninstall, ListWithoutUsableEntryIsRefusedLikeAMissingOne) {
   install.WriteFile(L"Bramix.exe", "x");
   install.WriteFile(L"Uninstall.lst", "\r\n  \r\n..\\outside.txt\r\n");
   SetProductKeys(true);
-  EXPECT_EQ(0u, RunUninstaller(install, L"/s", 0, kNoList));
-  EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
+  EXPECT_EQ(0u, RunUninstaller(install, L"/s", {{kNoList, IDOK}}));
   EXPECT_TRUE(install.Exists(L"Bramix.exe"));
   EXPECT_FALSE(Exists(script_));
   ExpectProductKeys(true);
@@ -158,9 +141,8 @@ TEST_F(Uninstall, DeclinedQuestionChangesNothing) {
   install.WriteFile(L"Bramix.exe", "x");
   install.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
   SetProductKeys(true);
-  EXPECT_EQ(0u, RunUninstaller(install, L"", IDNO));
+  EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDNO}}));
   EXPECT_TRUE(install.Exists(L"Bramix.exe"));
-  EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
   EXPECT_FALSE(Exists(script_));
   ExpectProductKeys(true);
 }
@@ -173,7 +155,10 @@ TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {
   } kLists[] = {
       {"UTF-16 LE mark", Utf16FileBytes(L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\nUninstall.exe\r\n"),
        L"docs\\\u00e8.txt"},
-      {"UTF-8 mark", "\xEF\xBB\xBF" "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n", L"docs\\\u00e8.txt"},
+      {"UTF-8 mark",
+       "\xEF\xBB\xBF"
+       "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n",
+       L"docs\\\u00e8.txt"},
       {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\rUninstall.exe\r", L"docs\\a.txt"},
   };
   for (const auto& list : kLists) {
@@ -182,7 +167,7 @@ TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {
     install.WriteFile(L"Bramix.exe", "x");
     install.WriteFile(list.file, "x");
     install.WriteFile(L"Uninstall.lst", list.bytes);
-    RunUninstaller(install, L"/s", 0);
+    RunUninstaller(install, L"/s");
     EXPECT_FALSE(install.Exists(L"Bramix.exe"));
     EXPECT_FALSE(install.Exists(L"docs"));
   }
@@ -194,7 +179,7 @@ TEST_F(Uninstall, LockedDllIsMovedAsideAndScheduled) {
   install.WriteList({L"zpkext.dll", L"Uninstall.exe", L"Uninstall.lst"});
   UniqueModule image(LoadLibraryExW(install.Path(L"zpkext.dll").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
   ASSERT_TRUE(image);
-  RunUninstaller(install, L"/s", 0);
+  RunUninstaller(install, L"/s");
   EXPECT_FALSE(install.Exists(L"zpkext.dll"));
   EXPECT_TRUE(ScheduledAtRestart(install.Path(L"zpkext.dll.0.tmp")));
 }
@@ -203,24 +188,6 @@ TEST_F(Uninstall, FileOpenWithoutSharingIsScheduledUnderItsOwnName) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Open File");
   RunWithOpenFile(install, kRestartNotice);
   EXPECT_TRUE(ScheduledAtRestart(install.Path(L"open.dat")));
-}
-
-TEST_F(Uninstall, SilentRunDoesNotScheduleTheFolder) {
-  const StagedInstallation parent(L"C:\\Program Files\\BramixSilent");
-  StagedInstallation install(parent.Path(L"Bramix"));
-  RunWithOpenFile(install, nullptr, L"/s");
-  EXPECT_FALSE(ScheduledAtRestart(install.Folder()));
-}
-
-TEST_F(Uninstall, UninstallerAndListAreNeitherMovedAsideNorScheduled) {
-  StagedInstallation install(L"C:\\Program Files\\Bramix Own Files");
-  RunWithOpenFile(install, kRestartNotice);
-  for (const wchar_t* file : {L"Uninstall.exe", L"Uninstall.lst"}) {
-    SCOPED_TRACE(file);
-    EXPECT_FALSE(install.Exists(file));
-    EXPECT_FALSE(install.Exists(file + std::wstring(L".0.tmp")));
-    EXPECT_FALSE(ScheduledAtRestart(install.Path(file)));
-  }
 }
 
 // A file left behind keeps the folder; only a folder named Bramix is scheduled too.
@@ -234,32 +201,37 @@ TEST_F(Uninstall, FolderIsScheduledAtRestartOnlyWhenNamedBramixInAnyCase) {
   }
 }
 
+TEST_F(Uninstall, SilentRunDoesNotScheduleTheFolder) {
+  const StagedInstallation parent(L"C:\\Program Files\\BramixSilent");
+  StagedInstallation install(parent.Path(L"Bramix"));
+  RunWithOpenFile(install, nullptr);
+  EXPECT_FALSE(ScheduledAtRestart(install.Folder()));
+}
+
 TEST_F(Uninstall, RestartNoticeComesFromTheLanguageLibrary) {
   StagedInstallation install(L"C:\\Program Files\\Bramix Notice");
   ASSERT_TRUE(WriteLanguageLibrary(install, {{5126, L"Restart Windows to finish"}}));
   RunWithOpenFile(install, L"Restart Windows to finish");
 }
 
-TEST_F(Uninstall, EntryThroughAFolderLinkLeavesWhatItPointsTo) {
-  StagedInstallation outside(L"C:\\BramixOutside");
-  outside.WriteFile(L"y.txt", "keep");
-  StagedInstallation install(L"C:\\Program Files\\Bramix Linked");
-  install.WriteList({L"Data\\y.txt", L"Uninstall.exe", L"Uninstall.lst"});
-  ScopedUnixLink link(outside.Folder(), install.Path(L"Data"));
-  ASSERT_TRUE(link.Made());
-  RunUninstaller(install, L"/s", 0);
-  EXPECT_TRUE(outside.Exists(L"y.txt"));
-}
-
-TEST_F(Uninstall, EntryNamingAFolderLinkLeavesItsTarget) {
-  StagedInstallation outside(L"C:\\BramixOutside");
-  ASSERT_TRUE(CreateDirectoryW(outside.Path(L"empty").c_str(), nullptr));
-  StagedInstallation install(L"C:\\Program Files\\Bramix Linked");
-  install.WriteList({L"Data", L"Uninstall.exe", L"Uninstall.lst"});
-  ScopedUnixLink link(outside.Path(L"empty"), install.Path(L"Data"));
-  ASSERT_TRUE(link.Made());
-  RunUninstaller(install, L"/s", 0);
-  EXPECT_TRUE(outside.Exists(L"empty"));
+TEST_F(Uninstall, EntryThroughOrNamingAFolderLinkLeavesWhatItPointsTo) {
+  const struct {
+    const wchar_t* entry;
+    const wchar_t* target;  // in the outside folder, where the link Data points
+  } rows[] = {{L"Data\\y.txt", L"kept"}, {L"Data", L"empty"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.entry);
+    StagedInstallation outside(L"C:\\BramixOutside");
+    outside.WriteFile(L"kept\\y.txt", "keep");
+    ASSERT_TRUE(CreateDirectoryW(outside.Path(L"empty").c_str(), nullptr));
+    StagedInstallation install(L"C:\\Program Files\\Bramix Linked");
+    install.WriteList({row.entry, L"Uninstall.exe", L"Uninstall.lst"});
+    ScopedUnixLink link(outside.Path(row.target), install.Path(L"Data"));
+    ASSERT_TRUE(link.Made());
+    RunUninstaller(install, L"/s");
+    EXPECT_TRUE(outside.Exists(L"kept\\y.txt"));
+    EXPECT_TRUE(outside.Exists(L"empty"));
+  }
 }
 
 TEST_F(Uninstall, BrowserDataFolderLinksAreNotFollowed) {
@@ -272,9 +244,32 @@ TEST_F(Uninstall, BrowserDataFolderLinksAreNotFollowed) {
   install.WriteList({L"Uninstall.exe", L"Uninstall.lst"});
   ScopedUnixLink full(outside.Path(L"kept"), browser.Path(L"EBWebView\\full"));
   ScopedUnixLink empty(outside.Path(L"empty"), browser.Path(L"empty"));
-  ASSERT_TRUE(full.Made() && empty.Made());
-  RunUninstaller(install, L"/s", 0);
+  ASSERT_TRUE(full.Made());
+  ASSERT_TRUE(empty.Made());
+  RunUninstaller(install, L"/s");
   EXPECT_TRUE(outside.Exists(L"kept\\kept.txt"));
   EXPECT_TRUE(outside.Exists(L"empty"));
   EXPECT_FALSE(browser.Exists(L"EBWebView\\Default\\Cookies"));
+}
+
+// The product trees go whole, whatever names and depths lie below them.
+TEST_F(Uninstall, ProductTreesGoWithLongNamesAndDeepPathsBelowThem) {
+  std::wstring deep = L"\\Deep";
+  for (wchar_t c = L'a'; deep.size() <= 600; ++c) deep += L"\\" + std::wstring(100, c);
+  const struct {
+    const char* name;
+    std::wstring below;
+  } rows[] = {{"subkey name of 255 characters", L"\\" + std::wstring(255, L'n') + L"\\child"},
+              {"path beyond 512 characters", deep}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    StagedInstallation install(L"C:\\Program Files\\BramixRegistry");
+    install.WriteList({L"Uninstall.exe", L"Uninstall.lst"});
+    for (const auto& [root, path] : {kProductKeys[0], kProductKeys[1]}) {
+      ASSERT_TRUE(PutText(root, path + row.below, L"v", L"x"));
+      ASSERT_TRUE(PutText(root, path + std::wstring(L"\\zz sibling"), L"v", L"x"));  // listed after the long name
+    }
+    RunUninstaller(install, L"/s");
+    ExpectProductKeys(false);
+  }
 }

@@ -11,28 +11,28 @@
 #include "localization/language_table_writer.h"
 #include "settings/settings_store_writer.h"
 
-// A zero run state.
-class ScopedRunState {
+// Puts back what the state held when it was made.
+template <class State>
+class ScopedRestore {
  public:
-  ScopedRunState() : saved_(WritableRunState()) { WritableRunState() = RunStateRecord{}; }
-  ~ScopedRunState() { WritableRunState() = saved_; }
-  ScopedRunState(const ScopedRunState&) = delete;
-  ScopedRunState& operator=(const ScopedRunState&) = delete;
+  explicit ScopedRestore(State& state) : state_(state), saved_(state) {}
+  ~ScopedRestore() { state_ = std::move(saved_); }
+  ScopedRestore(const ScopedRestore&) = delete;
+  ScopedRestore& operator=(const ScopedRestore&) = delete;
 
  private:
-  RunStateRecord saved_;
+  State& state_;
+  State saved_;
+};
+
+// A zero run state.
+struct ScopedRunState : ScopedRestore<RunStateRecord> {
+  ScopedRunState() : ScopedRestore(WritableRunState()) { WritableRunState() = RunStateRecord{}; }
 };
 
 // An empty language table, left to right.
-class ScopedLanguageTable {
- public:
-  ScopedLanguageTable() : saved_(WritableLanguageTexts()) { WritableLanguageTexts().Clear(); }
-  ~ScopedLanguageTable() { WritableLanguageTexts() = std::move(saved_); }
-  ScopedLanguageTable(const ScopedLanguageTable&) = delete;
-  ScopedLanguageTable& operator=(const ScopedLanguageTable&) = delete;
-
- private:
-  LanguageTable saved_;
+struct ScopedLanguageTable : ScopedRestore<LanguageTable> {
+  ScopedLanguageTable() : ScopedRestore(WritableLanguageTexts()) { WritableLanguageTexts().Clear(); }
 };
 
 // The message boxes' reading direction as given.
@@ -60,15 +60,8 @@ class ScopedSettingsStore {
 };
 
 // The Windows 11 answer as given, as if IsWindows11 had worked it out already.
-class ScopedWindows11 {
- public:
-  explicit ScopedWindows11(bool answer) : saved_(WritableWindows11Cache()) {
+struct ScopedWindows11 : ScopedRestore<Windows11Cache> {
+  explicit ScopedWindows11(bool answer) : ScopedRestore(WritableWindows11Cache()) {
     WritableWindows11Cache() = {answer, true};
   }
-  ~ScopedWindows11() { WritableWindows11Cache() = saved_; }
-  ScopedWindows11(const ScopedWindows11&) = delete;
-  ScopedWindows11& operator=(const ScopedWindows11&) = delete;
-
- private:
-  Windows11Cache saved_;
 };

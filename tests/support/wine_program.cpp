@@ -118,8 +118,6 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD milliseconds) {
   }
 }
 
-bool HasWindow(DWORD pid, const wchar_t* className) { return FindProcessWindow(pid, className) != nullptr; }
-
 std::wstring WindowText(HWND window) {
   int length = GetWindowTextLengthW(window);
   std::wstring text(length + 1, L'\0');

@@ -56,8 +56,6 @@ class ScopedEnvVar {
 // The first visible top-level window of the process with this class ("#32770" for
 // dialogs and message boxes), waiting up to the time; null when none appeared.
 HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD milliseconds);
-// True when the process shows no visible top-level window of that class.
-bool HasWindow(DWORD pid, const wchar_t* className);
 std::wstring WindowText(HWND window);
 // The text of the dialog control with this id (0xFFFF is a message box's text).
 std::wstring ControlText(HWND dialog, int id);
