@@ -345,16 +345,14 @@ namespace {
 
 constexpr wchar_t kSpy[] = L"html_help_spy.dll";
 
-// Loads the spy into the running process (LoadLibraryW in a thread of its own); false
-// when it did not load.
+// Loads the spy into the running process through a thread of its own; false when it did not load.
 bool LoadSpy(DWORD pid, const std::wstring& dll) {
   const UniqueKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
   const size_t bytes = (dll.size() + 1) * sizeof(wchar_t);
   void* remote = process ? VirtualAllocEx(process.get(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE) : nullptr;
   if (remote == nullptr || !WriteProcessMemory(process.get(), remote, dll.c_str(), bytes, nullptr)) return false;
-  const UniqueKernelHandle thread(CreateRemoteThread(process.get(), nullptr, 0,
-                                                     reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(LoadLibraryW)), remote, 0,
-                                                     nullptr));
+  const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(LoadLibraryW));
+  const UniqueKernelHandle thread(CreateRemoteThread(process.get(), nullptr, 0, load, remote, 0, nullptr));
   DWORD loaded = 0;
   return thread && WaitForSingleObject(thread.get(), 10000) == WAIT_OBJECT_0 &&
          GetExitCodeThread(thread.get(), &loaded) && loaded != 0;
@@ -364,11 +362,8 @@ bool LoadSpy(DWORD pid, const std::wstring& dll) {
 void PressF1(HWND dialog) {
   SetForegroundWindow(dialog);
   Sleep(200);
-  INPUT keys[2] = {};
-  keys[0].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_F1;
-  keys[1] = keys[0];
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  INPUT keys[2] = {{.type = INPUT_KEYBOARD, .ki = {.wVk = VK_F1}},
+                   {.type = INPUT_KEYBOARD, .ki = {.wVk = VK_F1, .dwFlags = KEYEVENTF_KEYUP}}};
   SendInput(2, keys, sizeof(INPUT));
 }
 
@@ -388,8 +383,8 @@ class SetupHelp : public SetupLocalized {
  protected:
   void SetUp() override {
     SetupLocalized::SetUp();
-    for (const wchar_t* name : {L"bramix.chm", kSpy})
-      ASSERT_TRUE(CopyFileW((TestBinFolder() + L"\\" + name).c_str(), install_.Path(name).c_str(), FALSE)) << Narrow(name);
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"\\bramix.chm").c_str(), install_.Path(L"bramix.chm").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"\\" + kSpy).c_str(), install_.Path(kSpy).c_str(), FALSE));
   }
   // The row's dialog, the spy loaded; null when either failed.
   HWND OpenWithSpy(const HelpDialog& row) {
@@ -405,33 +400,25 @@ class SetupHelp : public SetupLocalized {
     EXPECT_EQ(std::to_string(command) + " " + Narrow(address), RecordedLine(install_.Path(kSpy)));
     EXPECT_NE(nullptr, WaitForWindow(program_.Pid(), L"HH Parent", 20000)) << "no help window";
   }
-  std::wstring TopicAddress(const HelpDialog& row) {
-    return install_.Path(L"bramix.chm") + L"::/html/" + row.Topic + L".htm";
+  // Asks each dialog that has a topic for help with `ask`: the help opens at that topic.
+  void ExpectEachDialogsTopic(void (*ask)(HWND)) {
+    for (const HelpDialog& row : kHelpDialogs) {
+      SCOPED_TRACE(row.Name);
+      HWND dialog = OpenWithSpy(row);
+      ASSERT_NE(nullptr, dialog);
+      ask(dialog);
+      ExpectHelpShown(HH_DISPLAY_TOPIC, install_.Path(L"bramix.chm") + L"::/html/" + row.Topic + L".htm");
+      program_.Kill();
+    }
   }
 };
 
 }  // namespace
 
-TEST_F(SetupHelp, F1OpensTheDialogsTopic) {
-  for (const HelpDialog& row : kHelpDialogs) {
-    SCOPED_TRACE(row.Name);
-    HWND dialog = OpenWithSpy(row);
-    ASSERT_NE(nullptr, dialog);
-    PressF1(dialog);
-    ExpectHelpShown(HH_DISPLAY_TOPIC, TopicAddress(row));
-    program_.Kill();
-  }
-}
+TEST_F(SetupHelp, F1OpensTheDialogsTopic) { ExpectEachDialogsTopic(PressF1); }
 
 TEST_F(SetupHelp, HelpButtonOpensTheDialogsTopic) {
-  for (const HelpDialog& row : kHelpDialogs) {
-    SCOPED_TRACE(row.Name);
-    HWND dialog = OpenWithSpy(row);
-    ASSERT_NE(nullptr, dialog);
-    PressButton(dialog, IDHELP);
-    ExpectHelpShown(HH_DISPLAY_TOPIC, TopicAddress(row));
-    program_.Kill();
-  }
+  ExpectEachDialogsTopic([](HWND dialog) { PressButton(dialog, IDHELP); });
 }
 
 TEST_F(SetupHelp, CompletionGuideButtonOpensTheContents) {

@@ -1,4 +1,4 @@
-// Loaded by a test into a running Uninstall.exe (LoadLibraryW in a remote thread).
+// Loaded by a test into a running Uninstall.exe (LoadLibraryW in a thread it starts there).
 // From then on the program's look-up of HtmlHelpW finds a stand-in that appends the
 // command and the address it is given, as the line "<command> <address>" (UTF-8), to
 // "<this library's path>.args", and then passes the call on to the real help control,
@@ -44,7 +44,8 @@ HWND WINAPI RecordAndShow(HWND owner, const wchar_t* address, UINT command, DWOR
 
 FARPROC WINAPI FindProc(HMODULE module, LPCSTR name) {
   const FARPROC found = reinterpret_cast<decltype(&GetProcAddress)>(originalFindProc)(module, name);
-  if (found == nullptr || HIWORD(reinterpret_cast<ULONG_PTR>(name)) == 0 || strcmp(name, "HtmlHelpW") != 0) return found;
+  if (found == nullptr || HIWORD(reinterpret_cast<ULONG_PTR>(name)) == 0) return found;
+  if (strcmp(name, "HtmlHelpW") != 0) return found;
   realHtmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(found));
   return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RecordAndShow));
 }
