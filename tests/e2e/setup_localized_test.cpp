@@ -4,6 +4,7 @@
 // dialog opens through the shell.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <htmlhelp.h>
 
 #include <iterator>
 #include <string>
@@ -338,6 +339,95 @@ TEST_F(CompletionShellOpen, LicenceAndHomePageButtonsOpenTheirTargetsThroughTheS
   }
   PressButton(done, IDOK);
   EXPECT_EQ(0u, WaitForEnd());
+}
+
+namespace {
+
+constexpr wchar_t kSpy[] = L"html_help_spy.dll";
+
+// Loads the spy into the running process through a thread of its own; false when it did not load.
+bool LoadSpy(DWORD pid, const std::wstring& dll) {
+  const UniqueKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  const size_t bytes = (dll.size() + 1) * sizeof(wchar_t);
+  void* remote = process ? VirtualAllocEx(process.get(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  if (remote == nullptr || !WriteProcessMemory(process.get(), remote, dll.c_str(), bytes, nullptr)) return false;
+  const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(LoadLibraryW));
+  const UniqueKernelHandle thread(CreateRemoteThread(process.get(), nullptr, 0, load, remote, 0, nullptr));
+  DWORD loaded = 0;
+  return thread && WaitForSingleObject(thread.get(), 10000) == WAIT_OBJECT_0 &&
+         GetExitCodeThread(thread.get(), &loaded) && loaded != 0;
+}
+
+// Brings the dialog to the front and presses F1 on the keyboard, as a user would.
+void PressF1(HWND dialog) {
+  SetForegroundWindow(dialog);
+  Sleep(200);
+  INPUT keys[2] = {{.type = INPUT_KEYBOARD, .ki = {.wVk = VK_F1}},
+                   {.type = INPUT_KEYBOARD, .ki = {.wVk = VK_F1, .dwFlags = KEYEVENTF_KEYUP}}};
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+struct HelpDialog {
+  const char* Name;
+  bool IsContextItems;
+  const wchar_t* Topic;
+};
+constexpr HelpDialog kHelpDialogs[] = {
+    {"SETUPDLG", false, L"HELPIntegrationSettings"},
+    {"SETUPCONTEXTITEMS", true, L"HELPContextItems"},
+};
+
+// Setup with the built help file in the installation, the spy loaded into the program
+// before it is asked for help.
+class SetupHelp : public SetupLocalized {
+ protected:
+  void SetUp() override {
+    SetupLocalized::SetUp();
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"\\bramix.chm").c_str(), install_.Path(L"bramix.chm").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"\\" + kSpy).c_str(), install_.Path(kSpy).c_str(), FALSE));
+  }
+  // The row's dialog, the spy loaded; null when either failed.
+  HWND OpenWithSpy(const HelpDialog& row) {
+    DeleteFileW(install_.Path(std::wstring(kSpy) + L".args").c_str());
+    HWND dialog = OpenSetup(L"-setup");
+    if (dialog == nullptr || !LoadSpy(program_.Pid(), install_.Path(kSpy))) return nullptr;
+    if (!row.IsContextItems) return dialog;
+    PressButton(dialog, IDC_SETCONTEXTMENU);
+    return NextDialog(dialog, kSetupTimeout);
+  }
+  // The help control was given this command and address, and its window appeared.
+  void ExpectHelpShown(UINT command, const std::wstring& address) {
+    EXPECT_EQ(std::to_string(command) + " " + Narrow(address), RecordedLine(install_.Path(kSpy)));
+    EXPECT_NE(nullptr, WaitForWindow(program_.Pid(), L"HH Parent", 20000)) << "no help window";
+  }
+  // Asks each dialog that has a topic for help with `ask`: the help opens at that topic.
+  void ExpectEachDialogsTopic(void (*ask)(HWND)) {
+    for (const HelpDialog& row : kHelpDialogs) {
+      SCOPED_TRACE(row.Name);
+      HWND dialog = OpenWithSpy(row);
+      ASSERT_NE(nullptr, dialog);
+      ask(dialog);
+      ExpectHelpShown(HH_DISPLAY_TOPIC, install_.Path(L"bramix.chm") + L"::/html/" + row.Topic + L".htm");
+      program_.Kill();
+    }
+  }
+};
+
+}  // namespace
+
+TEST_F(SetupHelp, F1OpensTheDialogsTopic) { ExpectEachDialogsTopic(PressF1); }
+
+TEST_F(SetupHelp, HelpButtonOpensTheDialogsTopic) {
+  ExpectEachDialogsTopic([](HWND dialog) { PressButton(dialog, IDHELP); });
+}
+
+TEST_F(SetupHelp, CompletionGuideButtonOpensTheContents) {
+  HWND setup = OpenWithSpy(kHelpDialogs[0]);
+  ASSERT_NE(nullptr, setup);
+  HWND done = ConfirmSetup(setup);
+  ASSERT_NE(nullptr, done) << "no completion dialog";
+  PressButton(done, IDC_VIEWHELP);
+  ExpectHelpShown(HH_DISPLAY_TOC, install_.Path(L"bramix.chm"));
 }
 
 TEST_F(SetupLocalized, UninstallAfterAnAllOnSilentSetupGivesTheRegistryBackAsItWas) {

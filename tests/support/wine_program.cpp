@@ -175,13 +175,23 @@ void DeleteTree(const std::wstring& folder) {
 
 ScopedProgramFile::ScopedProgramFile(const std::wstring& name, const wchar_t* copyOf)
     : path_(TestBinFolder() + L"\\" + name) {
+  // The name as the file system spells it, so that the file comes back under it.
+  WIN32_FIND_DATAW found{};
+  if (UniqueFindHandle(FindFirstFileW(path_.c_str(), &found))) {
+    const std::wstring existing = TestBinFolder() + L"\\" + found.cFileName;
+    if (MoveFileExW(existing.c_str(), (existing + L".kept").c_str(), MOVEFILE_REPLACE_EXISTING)) keptAside_ = existing;
+  }
   if (copyOf)
     CopyFileW((TestBinFolder() + L"\\" + copyOf).c_str(), path_.c_str(), FALSE);
   else
     WriteFileBytes(path_, "");
 }
 
-ScopedProgramFile::~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
+ScopedProgramFile::~ScopedProgramFile() {
+  DeleteFileW(path_.c_str());
+  if (!keptAside_.empty())
+    MoveFileExW((keptAside_ + L".kept").c_str(), keptAside_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
 
 StagedInstallation::StagedInstallation(const std::wstring& folder) : folder_(folder) {
   DeleteTree(folder_);

@@ -86,7 +86,9 @@ class StagedInstallation {
 };
 
 // A file beside the test program, where the code under test looks for the program's
-// own files: empty, or a copy of another file there; deleted again when it goes.
+// own files: empty, or a copy of another file there; deleted again when it goes. A
+// file of that name already there (a built one, such as the help file) is moved aside
+// meanwhile and put back afterwards.
 class ScopedProgramFile {
  public:
   explicit ScopedProgramFile(const std::wstring& name, const wchar_t* copyOf = nullptr);
@@ -97,6 +99,7 @@ class ScopedProgramFile {
 
  private:
   std::wstring path_;
+  std::wstring keptAside_;
 };
 
 // Makes zpklng.dll in the installation: a resource-only copy of its Uninstall.exe
