@@ -10,7 +10,7 @@
 #include <string>
 
 #include "e2e/round_trip_leftovers.h"
-#include "e2e/setup_run.h"
+#include "e2e/staged_product.h"
 #include "resources/resource_ids.h"
 #include "support/registry_snapshot.h"
 #include "support/registry_values.h"
