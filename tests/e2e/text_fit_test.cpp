@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "e2e/built_english.h"
-#include "e2e/setup_run.h"
+#include "e2e/staged_product.h"
 #include "resources/resource_ids.h"
 #include "support/file_bytes.h"
 #include "support/wine_program.h"
