@@ -17,8 +17,7 @@
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
 
-constexpr DWORD kSetupTimeout = 60000;
-constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr DWORD kSetupTimeout = kProgramTimeout;
 constexpr int kBoxText = 0xFFFF;  // the id of a message box's text
 
 // The folder holds Uninstall.exe, the applier, the stand-in files (one byte each)
@@ -52,29 +51,20 @@ class ProductStage : public StagedInstallation {
   const ScopedRegistryValue menuBuilder_{HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"winemenubuilder.exe"};
 };
 
-// The first dialog or message box of the process other than `shown`; null when the
-// process ends or the time passes first.
-inline HWND NextDialog(ChildProcess& program, HWND shown, DWORD milliseconds = kSetupTimeout) {
-  for (const DWORD start = GetTickCount(); !program.Wait(50) && GetTickCount() - start < milliseconds;) {
-    HWND next = WaitForWindow(program.Pid(), kDialogClass, 0);
-    if (next != nullptr && next != shown) return next;
-  }
-  return nullptr;
-}
-
 // Runs the program to its end, failing the test if it shows a window on the way
 // (looking every millisecond, so that one shown for a moment is seen too); the exit code.
 inline DWORD RunWithoutWindow(const std::wstring& exe, const std::wstring& args) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(exe, args, exe.substr(0, exe.rfind(L'\\'))));
-  for (const DWORD start = GetTickCount(); !program.Wait(1) && GetTickCount() - start < kSetupTimeout;) {
-    if (WaitForWindow(program.Pid(), kDialogClass, 0) != nullptr) {
-      ADD_FAILURE() << "a window was shown";
-      break;
-    }
-  }
+  ChildProcess program(exe, args, exe.substr(0, exe.rfind(L'\\')));
+  EXPECT_EQ(nullptr, program.NextDialog(nullptr, kSetupTimeout)) << "a window was shown";
   program.Kill();
   return program.ExitCode();
+}
+
+// The text a control gives when asked (a rich edit control keeps its own).
+inline std::wstring AskedText(HWND control) {
+  std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  return text;
 }
 
 // Fails the test for each line that `after` gained or lost against `before`.
@@ -125,12 +115,12 @@ class SetupRun : public testing::Test {
 
   // Starts the program with the switches and returns its first dialog.
   HWND OpenSetup(const std::wstring& args) {
-    EXPECT_TRUE(program_.Start(install_.Exe(), args, install_.Folder()));
-    HWND dialog = WaitForWindow(program_.Pid(), kDialogClass, kSetupTimeout);
+    program_ = ChildProcess(install_.Exe(), args, install_.Folder());
+    HWND dialog = program_.NextDialog();
     EXPECT_NE(nullptr, dialog) << "no dialog";
     return dialog;
   }
-  HWND NextDialog(HWND shown, DWORD milliseconds) { return ::NextDialog(program_, shown, milliseconds); }
+  HWND NextDialog(HWND shown, DWORD milliseconds) { return program_.NextDialog(shown, milliseconds); }
   // Confirms the settings dialog; the dialog that follows it, if any.
   HWND ConfirmSetup(HWND setup) {
     PressButton(setup, IDOK);

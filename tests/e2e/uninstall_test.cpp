@@ -43,11 +43,10 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 // is not answered here makes the run time out.
 DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args,
                      std::initializer_list<std::pair<const wchar_t*, int>> answers = {}) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(install.Exe(), args));
+  ChildProcess program(install.Exe(), args);
   HWND shown = nullptr;
   for (const auto& [text, button] : answers) {
-    shown = NextDialog(program, shown);
+    shown = program.NextDialog(shown);
     if (shown == nullptr) {
       ADD_FAILURE() << "no box showing " << testing::PrintToString(std::wstring(text));
       break;
