@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "support/file_bytes.h"
 #include "support/registry_snapshot.h"
 #include "support/registry_values.h"
@@ -65,6 +66,35 @@ inline std::wstring AskedText(HWND control) {
   std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
   text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
   return text;
+}
+
+// What the first dialog or message box of a run showed, and how the run ended.
+struct ShownDialog {
+  std::wstring Caption = L"<none>";
+  std::wstring Text = L"<none>";  // a message box's text
+  std::wstring FormatsGroup;      // the settings dialog's title of the formats group
+  std::wstring HelpText;          // and its help
+  bool Mirrored = false;
+  bool TextMirrored = false;
+  DWORD ExitCode = STILL_ACTIVE;
+};
+
+inline bool Mirrored(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0; }
+
+// Runs the installation's program with `args`, reads its first dialog or message box,
+// answers it with `button` and waits for the end.
+inline ShownDialog FirstDialog(const StagedInstallation& install, const std::wstring& args, int button) {
+  ChildProcess program(install.Exe(), args, install.Folder());
+  ShownDialog shown;
+  if (HWND dialog = program.NextDialog()) {
+    shown = {WindowText(dialog),  ControlText(dialog, kBoxText),
+             ControlText(dialog, IDC_ASSOCWITH), AskedText(GetDlgItem(dialog, IDC_INSTHELPTEXT)),
+             Mirrored(dialog),    Mirrored(GetDlgItem(dialog, kBoxText))};
+    PressButton(dialog, button);
+  }
+  EXPECT_TRUE(program.Wait());
+  shown.ExitCode = program.ExitCode();
+  return shown;
 }
 
 // Fails the test for each line that `after` gained or lost against `before`.

@@ -35,20 +35,16 @@ class ScopedTempFolder {
   bool ok_ = false;
 };
 
-// Puts the current folder back when it goes; given a folder, makes that one current
-// first (Ok() is false when that failed).
+// Puts the current folder back when it goes.
 class ScopedCurrentFolder {
  public:
   ScopedCurrentFolder() { GetCurrentFolder(saved_); }
-  explicit ScopedCurrentFolder(const std::wstring& folder) : ScopedCurrentFolder() { ok_ = SetCurrentFolder(folder); }
   ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
   ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
   ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-  bool Ok() const { return ok_; }
 
  private:
   std::wstring saved_;
-  bool ok_ = false;
 };
 
 // The fixture for tests that need only a temporary folder.
