@@ -44,7 +44,7 @@ class EnglishFileAndLibrary : public Staged {
   void SetUp() override {
     Stage(BuiltEnglish(L"zpklng.dll"));
     install_.WriteFile(L"uninstall.lng",
-                       ":DIALOG SETUPDLG\r\nCAPTION Bramix settings\r\n");
+                       "***messages**\r\n:DIALOG SETUPDLG\r\nCAPTION Bramix settings\r\n");
   }
 };
 
