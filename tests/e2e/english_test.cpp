@@ -48,6 +48,29 @@ class EnglishFileAndLibrary : public Staged {
   }
 };
 
+// A language file with keys that no table knows, a caption given twice and a
+// question of 70,000 characters; it translates nothing else.
+class BadLanguageFile : public Staged {
+ protected:
+  void SetUp() override {
+    install_.WriteFile(L"uninstall.lng", "***messages**\r\nIDS_NOSUCHTEXT Nothing\r\nIDS_SETTINGSWARN " +
+                                             std::string(70000, 'x') +
+                                             "\r\n:DIALOG SETUPDLG\r\nIDC_NOSUCHBOX Nothing\r\n"
+                                             "CAPTION First caption\r\nCAPTION Second caption\r\n"
+                                             ":DIALOG NOSUCHDLG\r\nCAPTION Nowhere\r\n");
+  }
+};
+
+// The library with every second string left out: among them the question's title
+// and the question, and the first sentence of the settings dialog's help.
+class HalfLanguageLibrary : public Staged {
+ protected:
+  void SetUp() override { Stage(BuiltLanguageFile(L"half-english", L"zpklng.dll")); }
+};
+
+constexpr wchar_t kItalianTitle[] = L"Rimuovi Bramix";
+constexpr wchar_t kItalianQuestion[] = L"Avvio la rimozione di Bramix?";
+
 }  // namespace
 
 TEST_P(EnglishBesideTheProgram, AsksTheUninstallQuestionInEnglish) {
@@ -73,33 +96,6 @@ TEST_F(EnglishFileAndLibrary, TheFilesCaptionWinsAndTheLibraryGivesTheRest) {
   EXPECT_EQ(L"Bramix settings", dialog.Caption);
   EXPECT_EQ(L"Open these archives with Bramix:", dialog.FormatsGroup);
 }
-
-namespace {
-
-// A language file with keys that no table knows, a caption given twice and a
-// question of 70,000 characters; it translates nothing else.
-class BadLanguageFile : public Staged {
- protected:
-  void SetUp() override {
-    install_.WriteFile(L"uninstall.lng", "***messages**\r\nIDS_NOSUCHTEXT Nothing\r\nIDS_SETTINGSWARN " +
-                                             std::string(70000, 'x') +
-                                             "\r\n:DIALOG SETUPDLG\r\nIDC_NOSUCHBOX Nothing\r\n"
-                                             "CAPTION First caption\r\nCAPTION Second caption\r\n"
-                                             ":DIALOG NOSUCHDLG\r\nCAPTION Nowhere\r\n");
-  }
-};
-
-// The library with every second string left out: among them the question's title
-// and the question, and the first sentence of the settings dialog's help.
-class HalfLanguageLibrary : public Staged {
- protected:
-  void SetUp() override { Stage(BuiltLanguageFile(L"half-english", L"zpklng.dll")); }
-};
-
-constexpr wchar_t kItalianTitle[] = L"Rimuovi Bramix";
-constexpr wchar_t kItalianQuestion[] = L"Avvio la rimozione di Bramix?";
-
-}  // namespace
 
 // Every text is read through a buffer of 1024 units.
 TEST_F(BadLanguageFile, OverlongTextIsShownCutTo1023Characters) {
