@@ -7,65 +7,20 @@
 #include <string>
 
 #include "e2e/built_english.h"
-#include "resources/resource_ids.h"
-#include "support/file_bytes.h"
+#include "e2e/staged_product.h"
 #include "support/test_names.h"
-#include "support/wine_program.h"
 
 namespace {
 
-constexpr DWORD kTimeout = 60000;
 const wchar_t kSettingsWarning[] =
     L"All settings, including the passwords kept in the password organizer and in the compression profiles, will "
     L"be lost unless you have exported them before.\r\n\r\n";
 const wchar_t kFirstHelpSentence[] = L"This option controls how Bramix integrates with Windows.";
 
-struct Box {
-  std::wstring caption;
-  std::wstring text;
-  DWORD exitCode = STILL_ACTIVE;
-};
-
-// Starts the uninstall run, reads its question and answers No.
-Box UninstallQuestion(const StagedInstallation& install) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(install.Exe(), L"", install.Folder()));
-  HWND window = WaitForWindow(program.Pid(), L"#32770", kTimeout);
-  if (!window) return {L"<no box>", L"<no box>"};
-  Box box{WindowText(window), ControlText(window, 0xFFFF)};
-  PressButton(window, IDNO);
-  EXPECT_TRUE(program.Wait(kTimeout));
-  box.exitCode = program.ExitCode();
-  return box;
-}
-
-// The text a control gives when asked (a rich edit control keeps its own).
-std::wstring AskedText(HWND control) {
-  std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-  text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
-  return text;
-}
-
-struct SettingsDialog {
-  std::wstring caption;
-  std::wstring formatsGroup;
-  std::wstring helpText;
-  DWORD exitCode = STILL_ACTIVE;
-};
-
-// Starts setup, reads its settings dialog and cancels it.
-SettingsDialog SettingsDialogTexts(const StagedInstallation& install) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(install.Exe(), L"-setup", install.Folder()));
-  HWND dialog = WaitForWindow(program.Pid(), L"#32770", kTimeout);
-  if (!dialog) return {L"<no dialog>", L"<no dialog>", L"<no dialog>"};
-  SettingsDialog shown{WindowText(dialog), ControlText(dialog, IDC_ASSOCWITH),
-                       AskedText(GetDlgItem(dialog, IDC_INSTHELPTEXT))};
-  PressButton(dialog, IDCANCEL);
-  EXPECT_TRUE(program.Wait(kTimeout));
-  shown.exitCode = program.ExitCode();
-  return shown;
-}
+// The uninstall run's question, answered No.
+ShownDialog UninstallQuestion(const StagedInstallation& install) { return FirstDialog(install, L"", IDNO); }
+// Setup's settings dialog, cancelled.
+ShownDialog SettingsDialogTexts(const StagedInstallation& install) { return FirstDialog(install, L"-setup", IDCANCEL); }
 
 class Staged : public testing::Test {
  protected:
@@ -83,51 +38,15 @@ class EnglishBesideTheProgram : public Staged, public testing::WithParamInterfac
   void SetUp() override { Stage(BuiltEnglish(GetParam())); }
 };
 
-// The library, and beside it a language file that gives the question and the
-// settings dialog's caption texts of its own.
+// The library, and beside it a language file with a settings dialog caption of its own.
 class EnglishFileAndLibrary : public Staged {
  protected:
   void SetUp() override {
     Stage(BuiltEnglish(L"zpklng.dll"));
     install_.WriteFile(L"uninstall.lng",
-                       "***messages**\r\nIDS_CONTINUEUNINSTALL Really remove Bramix?\r\n"
-                       ":DIALOG SETUPDLG\r\nCAPTION Bramix settings\r\n");
+                       "***messages**\r\n:DIALOG SETUPDLG\r\nCAPTION Bramix settings\r\n");
   }
 };
-
-}  // namespace
-
-TEST_P(EnglishBesideTheProgram, AsksTheUninstallQuestionInEnglish) {
-  const Box box = UninstallQuestion(install_);
-  EXPECT_EQ(L"Remove Bramix", box.caption);
-  EXPECT_EQ(kSettingsWarning + std::wstring(L"Do you want to remove Bramix?"), box.text);
-}
-
-TEST_P(EnglishBesideTheProgram, ShowsTheSettingsDialogInEnglish) {
-  const SettingsDialog dialog = SettingsDialogTexts(install_);
-  EXPECT_EQ(L"Bramix setup", dialog.caption);
-  EXPECT_EQ(L"Open these archives with Bramix:", dialog.formatsGroup);
-  EXPECT_NE(std::wstring::npos, dialog.helpText.find(kFirstHelpSentence)) << testing::PrintToString(dialog.helpText);
-}
-
-INSTANTIATE_TEST_SUITE_P(As, EnglishBesideTheProgram, testing::Values(L"uninstall.lng", L"zpklng.dll"),
-                         [](const testing::TestParamInfo<const wchar_t*>& info) {
-                           return std::wstring(info.param) == L"uninstall.lng" ? "LanguageFile" : "LanguageLibrary";
-                         });
-
-TEST_F(EnglishFileAndLibrary, TheFilesQuestionWinsAndTheLibraryGivesTheRest) {
-  const Box box = UninstallQuestion(install_);
-  EXPECT_EQ(L"Remove Bramix", box.caption);
-  EXPECT_EQ(kSettingsWarning + std::wstring(L"Really remove Bramix?"), box.text);
-}
-
-TEST_F(EnglishFileAndLibrary, TheFilesCaptionWinsAndTheLibraryGivesTheRest) {
-  const SettingsDialog dialog = SettingsDialogTexts(install_);
-  EXPECT_EQ(L"Bramix settings", dialog.caption);
-  EXPECT_EQ(L"Open these archives with Bramix:", dialog.formatsGroup);
-}
-
-namespace {
 
 // A language file with keys that no table knows, a caption given twice and a
 // question of 70,000 characters; it translates nothing else.
@@ -154,40 +73,52 @@ constexpr wchar_t kItalianQuestion[] = L"Avvio la rimozione di Bramix?";
 
 }  // namespace
 
-TEST_F(BadLanguageFile, UninstallQuestionShowsTheBuiltInTextsTheFileLacks) {
-  const Box box = UninstallQuestion(install_);
-  EXPECT_EQ(kItalianTitle, box.caption);
-  EXPECT_EQ(0u, box.exitCode);
+TEST_P(EnglishBesideTheProgram, AsksTheUninstallQuestionInEnglish) {
+  const ShownDialog box = UninstallQuestion(install_);
+  EXPECT_EQ(L"Remove Bramix", box.Caption);
+  EXPECT_EQ(kSettingsWarning + std::wstring(L"Do you want to remove Bramix?"), box.Text);
+}
+
+TEST_P(EnglishBesideTheProgram, ShowsTheSettingsDialogInEnglish) {
+  const ShownDialog dialog = SettingsDialogTexts(install_);
+  EXPECT_EQ(L"Bramix setup", dialog.Caption);
+  EXPECT_EQ(L"Open these archives with Bramix:", dialog.FormatsGroup);
+  EXPECT_NE(std::wstring::npos, dialog.HelpText.find(kFirstHelpSentence)) << testing::PrintToString(dialog.HelpText);
+}
+
+INSTANTIATE_TEST_SUITE_P(As, EnglishBesideTheProgram, testing::Values(L"uninstall.lng", L"zpklng.dll"),
+                         [](const testing::TestParamInfo<const wchar_t*>& info) {
+                           return std::wstring(info.param) == L"uninstall.lng" ? "LanguageFile" : "LanguageLibrary";
+                         });
+
+TEST_F(EnglishFileAndLibrary, TheFilesCaptionWinsAndTheLibraryGivesTheRest) {
+  const ShownDialog dialog = SettingsDialogTexts(install_);
+  EXPECT_EQ(L"Bramix settings", dialog.Caption);
+  EXPECT_EQ(L"Open these archives with Bramix:", dialog.FormatsGroup);
 }
 
 // Every text is read through a buffer of 1024 units.
 TEST_F(BadLanguageFile, OverlongTextIsShownCutTo1023Characters) {
-  EXPECT_EQ(std::wstring(1023, L'x') + L"\r\n\r\n" + kItalianQuestion, UninstallQuestion(install_).text);
-}
-
-TEST_F(BadLanguageFile, SettingsDialogShowsTheBuiltInTextsTheFileLacks) {
-  const SettingsDialog dialog = SettingsDialogTexts(install_);
-  EXPECT_EQ(L"Associa a Bramix archivi in formato:", dialog.formatsGroup);
-  EXPECT_EQ(1u, dialog.exitCode);
+  EXPECT_EQ(std::wstring(1023, L'x') + L"\r\n\r\n" + kItalianQuestion, UninstallQuestion(install_).Text);
 }
 
 // Lookups find the first of a key's records, kept in the order of the file.
 TEST_F(BadLanguageFile, FirstOfTwoTextsOfAKeyWins) {
-  EXPECT_EQ(L"First caption", SettingsDialogTexts(install_).caption);
+  EXPECT_EQ(L"First caption", SettingsDialogTexts(install_).Caption);
 }
 
 TEST_F(HalfLanguageLibrary, UninstallQuestionShowsTheBuiltInTextsTheLibraryLacks) {
-  const Box box = UninstallQuestion(install_);
-  EXPECT_EQ(kItalianTitle, box.caption);
-  EXPECT_EQ(kSettingsWarning + std::wstring(kItalianQuestion), box.text);
-  EXPECT_EQ(0u, box.exitCode);
+  const ShownDialog box = UninstallQuestion(install_);
+  EXPECT_EQ(kItalianTitle, box.Caption);
+  EXPECT_EQ(kSettingsWarning + std::wstring(kItalianQuestion), box.Text);
+  EXPECT_EQ(0u, box.ExitCode);
 }
 
 TEST_F(HalfLanguageLibrary, SettingsHelpShowsTheBuiltInSentenceTheLibraryLacks) {
-  const SettingsDialog dialog = SettingsDialogTexts(install_);
-  EXPECT_NE(std::wstring::npos, dialog.helpText.find(L"Questa opzione controlla l'integrazione di Bramix in Windows."))
-      << testing::PrintToString(dialog.helpText);
-  EXPECT_NE(std::wstring::npos, dialog.helpText.find(L"The first group of options selects the archive types"))
-      << testing::PrintToString(dialog.helpText);
-  EXPECT_EQ(1u, dialog.exitCode);
+  const ShownDialog dialog = SettingsDialogTexts(install_);
+  EXPECT_NE(std::wstring::npos, dialog.HelpText.find(L"Questa opzione controlla l'integrazione di Bramix in Windows."))
+      << testing::PrintToString(dialog.HelpText);
+  EXPECT_NE(std::wstring::npos, dialog.HelpText.find(L"The first group of options selects the archive types"))
+      << testing::PrintToString(dialog.HelpText);
+  EXPECT_EQ(1u, dialog.ExitCode);
 }

@@ -20,81 +20,63 @@
 namespace {
 
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\BramixApply";
-constexpr wchar_t kClsid32[] = L"{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}";
-constexpr wchar_t kClsid64[] = L"{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}";
 constexpr wchar_t kUninstallEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
 
 // Zpk.txt is missing, so its group item is not made.
 const std::vector<std::wstring> kProductFiles = {L"Bramix.exe", L"Bramix.chm",   L"Novità.txt",
                                                  L"zpkext.dll", L"zpkext32.dll", L"theme.ico"};
 
-std::wstring ReplaceAll(std::wstring text, const std::wstring& token, const std::wstring& by) {
-  for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + by.size()))
-    text.replace(at, token.size(), by);
-  return text;
-}
-
-// Puts the installation folder in for every "<folder>" of a text.
-std::wstring WithFolder(const std::wstring& text, const std::wstring& folder) {
-  return ReplaceAll(text, L"<folder>", folder);
-}
+const std::wstring kIn = std::wstring(kFolder) + L"\\";
 
 struct Entry {
   HKEY Root;
-  DWORD View;           // 0, or RRF_SUBKEY_WOW6432KEY for the 32-bit view
-  const wchar_t* Key;   // "<clsid>" and "<name>" stand for an extension class's
+  DWORD View;  // 0, or RRF_SUBKEY_WOW6432KEY for the 32-bit view
+  std::wstring Key;
   const wchar_t* Name;  // null: the key's default value
-  const wchar_t* Data;  // "<folder>" is the installation folder
+  std::wstring Data;
 };
 
 constexpr DWORD k32 = RRF_SUBKEY_WOW6432KEY;
 const HKEY kCR = HKEY_CLASSES_ROOT;
 const HKEY kLM = HKEY_LOCAL_MACHINE;
-constexpr wchar_t kAppPaths[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe";
+const std::wstring kClsid32 = L"{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}";
+const std::wstring kClsid64 = L"{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}";
+const std::wstring kApproved = L"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
 // The entries that name the installation or that an extension class, a view or a
 // user's choice changes.
 const Entry kEntries[] = {
     {kCR, 0, L".zip", nullptr, L"Bramix.ZIP"},
-    {kCR, 0, L"Bramix\\shell\\open\\command", nullptr, L"\"<folder>\\Bramix.exe\" \"%1\""},
+    {kCR, 0, L"Bramix\\shell\\open\\command", nullptr, L"\"" + kIn + L"Bramix.exe\" \"%1\""},
     {kCR, 0, L"Bramix.ZIP\\DefaultIcon", nullptr, L"C:\\Themes\\zip.ico,3"},
-    {kCR, 0, L"Bramix.REV\\DefaultIcon", nullptr, L"<folder>\\Bramix.exe,1"},
-    {kCR, 0, L".zpk\\ShellNew", L"FileName", L"<folder>\\zpknew.dat"},
-    {kCR, 0, L"CLSID\\{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}\\InProcServer32", nullptr, L"<folder>\\zpkext.dll"},
-    {kCR, k32, L"CLSID\\{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}\\InProcServer32", nullptr, L"<folder>\\zpkext32.dll"},
-    {kCR, 0, L"CLSID\\{7C2E91A4-3D10-4B5D-A1C3-5F60D2E4B718}", nullptr, L"<missing>"},
+    {kCR, 0, L"Bramix.REV\\DefaultIcon", nullptr, kIn + L"Bramix.exe,1"},
+    {kCR, 0, L".zpk\\ShellNew", L"FileName", kIn + L"zpknew.dat"},
+    {kCR, 0, L"CLSID\\" + kClsid64 + L"\\InProcServer32", nullptr, kIn + L"zpkext.dll"},
+    {kCR, k32, L"CLSID\\" + kClsid32 + L"\\InProcServer32", nullptr, kIn + L"zpkext32.dll"},
+    {kCR, 0, L"CLSID\\" + kClsid32, nullptr, L"<missing>"},
     // Both classes write the drop handlers; the 64-bit one comes second and stays.
     {kCR, 0, L"Bramix\\shellex\\DropHandler", nullptr, kClsid64},
-    {kLM, 0, kAppPaths, L"Path", L"<folder>"},
-    {kLM, 0, kAppPaths, nullptr, L"<folder>\\Bramix.exe"},
-    {kLM, 0, L"Software\\Bramix", L"exe64", L"<folder>\\Bramix.exe"},
-    {kLM, 0, kUninstallEntry, L"QuietUninstallString", L"\"<folder>\\Uninstall.exe\" /s"},
-    {kLM, 0, kUninstallEntry, L"InstallLocation", L"<folder>"},
+    {kLM, 0, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Bramix.exe", L"Path", kFolder},
+    {kLM, 0, L"Software\\Bramix", L"exe64", kIn + L"Bramix.exe"},
+    {kLM, 0, kUninstallEntry, L"QuietUninstallString", L"\"" + kIn + L"Uninstall.exe\" /s"},
 };
 
-// The entries that each extension class has.
+// The entries that each of the two extension classes has.
 const Entry kClassEntries[] = {
-    {kCR, 0, L"exefile\\shellex\\PropertySheetHandlers\\<clsid>", nullptr, L""},
-    {kCR, 0, L"Drive\\shellex\\DragDropHandlers\\<name>", nullptr, L"<clsid>"},
-    {kLM, 0, L"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", L"<clsid>",
-     L"Bramix shell extension"},
-    {kCR, 0, L"*\\shellex\\ContextMenuHandlers\\<name>", nullptr, L"<clsid>"},
+    {kCR, 0, L"exefile\\shellex\\PropertySheetHandlers\\" + kClsid32, nullptr, L""},
+    {kCR, 0, L"exefile\\shellex\\PropertySheetHandlers\\" + kClsid64, nullptr, L""},
+    {kCR, 0, L"Drive\\shellex\\DragDropHandlers\\Bramix32", nullptr, kClsid32},
+    {kCR, 0, L"Drive\\shellex\\DragDropHandlers\\Bramix", nullptr, kClsid64},
+    {kLM, 0, kApproved, kClsid32.c_str(), L"Bramix shell extension"},
+    {kLM, 0, kApproved, kClsid64.c_str(), L"Bramix shell extension"},
+    {kCR, 0, L"*\\shellex\\ContextMenuHandlers\\Bramix32", nullptr, kClsid32},
+    {kCR, 0, L"*\\shellex\\ContextMenuHandlers\\Bramix", nullptr, kClsid64},
 };
 
-struct ExtensionClass {
-  const wchar_t* Clsid;
-  const wchar_t* Name;
-};
-const ExtensionClass kClasses[] = {{kClsid32, L"Bramix32"}, {kClsid64, L"Bramix"}};
-
-void ExpectEntry(const Entry& entry, const ExtensionClass& shellClass) {
-  auto fill = [&](const wchar_t* text) {
-    return WithFolder(ReplaceAll(ReplaceAll(text, L"<clsid>", shellClass.Clsid), L"<name>", shellClass.Name), kFolder);
-  };
-  const std::wstring key = fill(entry.Key);
-  const std::wstring name = entry.Name ? fill(entry.Name) : L"";
-  SCOPED_TRACE(testing::PrintToString(key + L"|" + name + (entry.View ? L" (32-bit view)" : L"")));
-  EXPECT_EQ(fill(entry.Data), StoredText(entry.Root, key, entry.Name ? name.c_str() : nullptr, entry.View));
+void ExpectEntry(const Entry& entry) {
+  SCOPED_TRACE(testing::PrintToString(entry.Key + L"|" + (entry.Name ? entry.Name : L"") +
+                                      (entry.View ? L" (32-bit view)" : L"")));
+  EXPECT_EQ(entry.Data, StoredText(entry.Root, entry.Key, entry.Name, entry.View));
 }
 
 struct LinkProperties {
@@ -128,17 +110,17 @@ bool ReadShortcut(const std::wstring& path, LinkProperties& out) {
 struct Shortcut {
   int Folder;             // CSIDL of the folder that holds it
   const wchar_t* Link;    // the file name in that folder
-  const wchar_t* Target;  // null: the shortcut must not exist
+  const wchar_t* Target;  // in the installation; null: the shortcut must not exist
   bool WorkOnDesktop;     // the working folder is the user's desktop, else none
   bool ThemeIcon;         // the theme icon, else none
 };
 
 const Shortcut kShortcuts[] = {
-    {CSIDL_COMMON_DESKTOPDIRECTORY, L"Bramix.lnk", L"<folder>\\Bramix.exe", false, true},
-    {CSIDL_COMMON_STARTMENU, L"Bramix.lnk", L"<folder>\\Bramix.exe", true, true},
-    {CSIDL_PROGRAMS, L"Bramix\\Guida a Bramix.lnk", L"<folder>\\Bramix.chm", true, false},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, L"Bramix.lnk", L"Bramix.exe", false, true},
+    {CSIDL_COMMON_STARTMENU, L"Bramix.lnk", L"Bramix.exe", true, true},
+    {CSIDL_PROGRAMS, L"Bramix\\Guida a Bramix.lnk", L"Bramix.chm", true, false},
     {CSIDL_PROGRAMS, L"Bramix\\Manuale di ZPK in modalità carattere.lnk", nullptr, false, false},
-    {CSIDL_COMMON_PROGRAMS, L"Bramix\\Novità dell'ultima versione.lnk", L"<folder>\\Novità.txt", true, false},
+    {CSIDL_COMMON_PROGRAMS, L"Bramix\\Novità dell'ultima versione.lnk", L"Novità.txt", true, false},
 };
 
 // One all-on apply for the tests that only read what it made, with a theme icon and
@@ -171,12 +153,11 @@ class IntegrationApplied : public testing::Test {
 }  // namespace
 
 TEST_F(IntegrationApplied, AllOnRecordWritesTheEntriesThatNameTheInstallation) {
-  for (const Entry& entry : kEntries) ExpectEntry(entry, kClasses[1]);
+  for (const Entry& entry : kEntries) ExpectEntry(entry);
 }
 
 TEST_F(IntegrationApplied, AllOnRecordRegistersBothExtensionClasses) {
-  for (const ExtensionClass& shellClass : kClasses)
-    for (const Entry& entry : kClassEntries) ExpectEntry(entry, shellClass);
+  for (const Entry& entry : kClassEntries) ExpectEntry(entry);
 }
 
 TEST_F(IntegrationApplied, AllOnRecordWritesBothNewMenuTemplates) {
@@ -193,7 +174,7 @@ TEST_F(IntegrationApplied, AllOnRecordMakesTheShortcutsWhoseTargetsExist) {
     const bool made = ReadShortcut(path, link);
     EXPECT_EQ(shortcut.Target != nullptr, made);
     if (!made || !shortcut.Target) continue;
-    EXPECT_EQ(WithFolder(shortcut.Target, kFolder), link.Target);
+    EXPECT_EQ(kIn + shortcut.Target, link.Target);
     EXPECT_EQ(shortcut.WorkOnDesktop ? desktop : L"", link.WorkFolder);
     EXPECT_EQ(shortcut.ThemeIcon ? std::wstring(kFolder) + L"\\theme.ico" : L"", link.Icon);
   }

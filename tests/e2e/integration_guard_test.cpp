@@ -66,11 +66,11 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
     const char* removalRecord;  // and once Uninstall.exe /s has ended
   };
   const Row rows[] = {
-      {"build 22631, WMI unreachable, ExtAll on", false, L"nolegacy", 1, "-install -extall\n",
+      {"build 22000, WMI unreachable, ExtAll on", false, L"nolegacy", 1, "-install -extall\n",
        "-install -extall\n-Uninstall\n"},
-      {"build 22631, WMI naming a Windows 10", true, L"nolegacy", std::nullopt, "<missing>", "<missing>"},
+      {"build 22000, WMI naming a Windows 10", true, L"nolegacy", std::nullopt, "<missing>", "<missing>"},
   };
-  const ScopedPrefixVersion build(10, 0, L"22631");
+  const ScopedPrefixVersion build(10, 0, L"22000");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::optional<ScopedWithoutWmi> withoutWmi;
@@ -93,7 +93,7 @@ TEST_F(IntegrationGuard, Windows11RunsThePackageInstallerInsteadOfTheClassicMenu
 }
 
 TEST_F(IntegrationGuard, SettingsFileWithIntegrationOffKeepsTheMachineAsItWas) {
-  const ScopedPrefixVersion build(10, 0, L"22631");
+  const ScopedPrefixVersion build(10, 0, L"22000");
   const ScopedWithoutWmi withoutWmi({L"integration_applier.exe"});
   install_->WriteFile(L"Bramix.ini", "Global\\Integration=0\r\n");
   const MachineState before;

@@ -187,11 +187,3 @@ TEST_F(OddFolderRoundTrip, FolderNameWithAccentsAndPercentIsWrittenAsItStands) {
   EXPECT_EQ(folder_ + L"\\zpkext.dll",
             StoredText(HKEY_CLASSES_ROOT, L"CLSID\\{7C2E91A4-3D20-4B5D-A1C3-5F60D2E4B718}\\InProcServer32", nullptr));
 }
-
-TEST_F(OddFolderRoundTrip, FolderNameWithAccentsAndPercentIsRemovedWhole) {
-  ASSERT_EQ(0u, stage_.Apply());
-  EXPECT_EQ(0u, stage_.Uninstall());
-  EXPECT_FALSE(stage_.Exists(L""));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L".zpk"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
-}

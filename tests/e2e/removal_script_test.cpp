@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr DWORD kTimeout = 60000;
-
 // Paths are used through the "\\?\" form, so that names ending with a space stay as they are.
 bool Exists(const std::wstring& path) { return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -23,11 +21,6 @@ void MakeInstallation(const std::wstring& folder) {
 }
 
 void RunSilently(const std::wstring& folder) { RunToTheEnd(Long(folder + L"\\Uninstall.exe"), L"/s"); }
-
-// Where the path stands among the files scheduled for deletion at restart; npos when it is not there.
-size_t ScheduledAt(const std::wstring& path) {
-  return (L'\0' + PendingRenames()).find(std::wstring(1, L'\0') + L"\\??\\" + path + L'\0');
-}
 
 // A file planted where a mis-built command would start it; it records its start in "<path>.started".
 // Folders made for it are removed with it when they are empty.
@@ -45,7 +38,7 @@ class PlantedFile {
   }
   // Waits first for a planted program that was started to end.
   bool Started() const {
-    WaitForProcessesToEnd(path_.substr(path_.rfind(L'\\') + 1).c_str(), kTimeout);
+    WaitForProcessesToEnd(path_.substr(path_.rfind(L'\\') + 1).c_str(), kProgramTimeout);
     return Exists(path_ + L".started");
   }
 
@@ -61,7 +54,7 @@ class RemovalScript : public testing::Test {
     ASSERT_TRUE(CreateDirectoryW(parent_.c_str(), nullptr));
   }
   void TearDown() override {
-    WaitForProcessesToEnd(L"cmd.exe", kTimeout);
+    WaitForProcessesToEnd(L"cmd.exe", kProgramTimeout);
     DeleteTree(Long(parent_));
   }
   const std::wstring parent_ = L"C:\\Program Files\\BramixScript";

@@ -345,8 +345,10 @@ namespace {
 
 constexpr wchar_t kSpy[] = L"html_help_spy.dll";
 
-// Loads the spy into the running process through a thread of its own; false when it did not load.
-bool LoadSpy(DWORD pid, const std::wstring& dll) {
+// Loads the spy into the window's process through a thread of its own; false when it did not load.
+bool LoadSpy(HWND window, const std::wstring& dll) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
   const UniqueKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
   const size_t bytes = (dll.size() + 1) * sizeof(wchar_t);
   void* remote = process ? VirtualAllocEx(process.get(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE) : nullptr;
@@ -390,7 +392,7 @@ class SetupHelp : public SetupLocalized {
   HWND OpenWithSpy(const HelpDialog& row) {
     DeleteFileW(install_.Path(std::wstring(kSpy) + L".args").c_str());
     HWND dialog = OpenSetup(L"-setup");
-    if (dialog == nullptr || !LoadSpy(program_.Pid(), install_.Path(kSpy))) return nullptr;
+    if (dialog == nullptr || !LoadSpy(dialog, install_.Path(kSpy))) return nullptr;
     if (!row.IsContextItems) return dialog;
     PressButton(dialog, IDC_SETCONTEXTMENU);
     return NextDialog(dialog, kSetupTimeout);
@@ -398,7 +400,7 @@ class SetupHelp : public SetupLocalized {
   // The help control was given this command and address, and its window appeared.
   void ExpectHelpShown(UINT command, const std::wstring& address) {
     EXPECT_EQ(std::to_string(command) + " " + Narrow(address), RecordedLine(install_.Path(kSpy)));
-    EXPECT_NE(nullptr, WaitForWindow(program_.Pid(), L"HH Parent", 20000)) << "no help window";
+    EXPECT_NE(nullptr, program_.NextWindow(L"HH Parent", nullptr, 20000)) << "no help window";
   }
   // Asks each dialog that has a topic for help with `ask`: the help opens at that topic.
   void ExpectEachDialogsTopic(void (*ask)(HWND)) {

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "support/file_bytes.h"
 #include "support/registry_snapshot.h"
 #include "support/registry_values.h"
 #include "support/scoped_registry_value.h"
 #include "support/wine_program.h"
 
-constexpr DWORD kSetupTimeout = 60000;
-constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr DWORD kSetupTimeout = kProgramTimeout;
 constexpr int kBoxText = 0xFFFF;  // the id of a message box's text
 
 // The folder holds Uninstall.exe, the applier, the stand-in files (one byte each)
@@ -52,29 +52,49 @@ class ProductStage : public StagedInstallation {
   const ScopedRegistryValue menuBuilder_{HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"winemenubuilder.exe"};
 };
 
-// The first dialog or message box of the process other than `shown`; null when the
-// process ends or the time passes first.
-inline HWND NextDialog(ChildProcess& program, HWND shown, DWORD milliseconds = kSetupTimeout) {
-  for (const DWORD start = GetTickCount(); !program.Wait(50) && GetTickCount() - start < milliseconds;) {
-    HWND next = WaitForWindow(program.Pid(), kDialogClass, 0);
-    if (next != nullptr && next != shown) return next;
-  }
-  return nullptr;
-}
-
 // Runs the program to its end, failing the test if it shows a window on the way
 // (looking every millisecond, so that one shown for a moment is seen too); the exit code.
 inline DWORD RunWithoutWindow(const std::wstring& exe, const std::wstring& args) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(exe, args, exe.substr(0, exe.rfind(L'\\'))));
-  for (const DWORD start = GetTickCount(); !program.Wait(1) && GetTickCount() - start < kSetupTimeout;) {
-    if (WaitForWindow(program.Pid(), kDialogClass, 0) != nullptr) {
-      ADD_FAILURE() << "a window was shown";
-      break;
-    }
-  }
+  ChildProcess program(exe, args, exe.substr(0, exe.rfind(L'\\')));
+  EXPECT_EQ(nullptr, program.NextDialog(nullptr, kSetupTimeout)) << "a window was shown";
   program.Kill();
   return program.ExitCode();
+}
+
+// The text a control gives when asked (a rich edit control keeps its own).
+inline std::wstring AskedText(HWND control) {
+  std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  return text;
+}
+
+// What the first dialog or message box of a run showed, and how the run ended.
+struct ShownDialog {
+  std::wstring Caption = L"<none>";
+  std::wstring Text = L"<none>";  // a message box's text
+  std::wstring FormatsGroup;      // the settings dialog's title of the formats group
+  std::wstring HelpText;          // and its help
+  bool Mirrored = false;
+  bool TextMirrored = false;
+  DWORD ExitCode = STILL_ACTIVE;
+};
+
+inline bool Mirrored(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0; }
+
+// Runs the installation's program with `args`, reads its first dialog or message box,
+// answers it with `button` and waits for the end.
+inline ShownDialog FirstDialog(const StagedInstallation& install, const std::wstring& args, int button) {
+  ChildProcess program(install.Exe(), args, install.Folder());
+  ShownDialog shown;
+  if (HWND dialog = program.NextDialog()) {
+    shown = {WindowText(dialog),  ControlText(dialog, kBoxText),
+             ControlText(dialog, IDC_ASSOCWITH), AskedText(GetDlgItem(dialog, IDC_INSTHELPTEXT)),
+             Mirrored(dialog),    Mirrored(GetDlgItem(dialog, kBoxText))};
+    PressButton(dialog, button);
+  }
+  EXPECT_TRUE(program.Wait());
+  shown.ExitCode = program.ExitCode();
+  return shown;
 }
 
 // Fails the test for each line that `after` gained or lost against `before`.
@@ -125,12 +145,12 @@ class SetupRun : public testing::Test {
 
   // Starts the program with the switches and returns its first dialog.
   HWND OpenSetup(const std::wstring& args) {
-    EXPECT_TRUE(program_.Start(install_.Exe(), args, install_.Folder()));
-    HWND dialog = WaitForWindow(program_.Pid(), kDialogClass, kSetupTimeout);
+    program_ = ChildProcess(install_.Exe(), args, install_.Folder());
+    HWND dialog = program_.NextDialog();
     EXPECT_NE(nullptr, dialog) << "no dialog";
     return dialog;
   }
-  HWND NextDialog(HWND shown, DWORD milliseconds) { return ::NextDialog(program_, shown, milliseconds); }
+  HWND NextDialog(HWND shown, DWORD milliseconds) { return program_.NextDialog(shown, milliseconds); }
   // Confirms the settings dialog; the dialog that follows it, if any.
   HWND ConfirmSetup(HWND setup) {
     PressButton(setup, IDOK);

@@ -15,36 +15,24 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "e2e/built_english.h"
 #include "e2e/staged_product.h"
 #include "resources/resource_ids.h"
-#include "support/file_bytes.h"
-#include "support/wine_program.h"
 
 namespace {
 
 enum class Language { Italian, EnglishFile, EnglishLibrary };
 enum Dialog { kSetup, kItems, kDone, kDialogCount };
+using Case = std::tuple<Language, Dialog>;
 
-struct Case {
-  const char* Name;
-  Language Language;
-  Dialog Dialog;
-};
-const Case kCases[] = {
-    {"Italian_SETUPDLG", Language::Italian, kSetup},
-    {"Italian_SETUPCONTEXTITEMS", Language::Italian, kItems},
-    {"Italian_DONEDLG", Language::Italian, kDone},
-    {"EnglishFile_SETUPDLG", Language::EnglishFile, kSetup},
-    {"EnglishFile_SETUPCONTEXTITEMS", Language::EnglishFile, kItems},
-    {"EnglishFile_DONEDLG", Language::EnglishFile, kDone},
-    {"EnglishLibrary_SETUPDLG", Language::EnglishLibrary, kSetup},
-    {"EnglishLibrary_SETUPCONTEXTITEMS", Language::EnglishLibrary, kItems},
-    {"EnglishLibrary_DONEDLG", Language::EnglishLibrary, kDone},
-};
-void PrintTo(const Case& row, std::ostream* out) { *out << row.Name; }
+std::string CaseName(const testing::TestParamInfo<Case>& info) {
+  const char* languages[] = {"Italian", "EnglishFile", "EnglishLibrary"};
+  const char* dialogs[] = {"SETUPDLG", "SETUPCONTEXTITEMS", "DONEDLG"};
+  return std::string(languages[static_cast<int>(std::get<0>(info.param))]) + "_" + dialogs[std::get<1>(info.param)];
+}
 
 // What one control's text needs and has, in pixels.
 struct Fit {
@@ -118,7 +106,7 @@ class TextFit : public SetupRun, public testing::WithParamInterface<Case> {
 }  // namespace
 
 TEST_P(TextFit, EveryTextFitsItsControl) {
-  const std::vector<Fit>& fits = Measured(GetParam().Language, GetParam().Dialog);
+  const std::vector<Fit>& fits = Measured(std::get<0>(GetParam()), std::get<1>(GetParam()));
   ASSERT_FALSE(fits.empty()) << "the dialog was not measured";
   for (const Fit& fit : fits) {
     EXPECT_LE(fit.NeededWidth, fit.Width) << "control " << fit.Id << ": text width";
@@ -126,5 +114,8 @@ TEST_P(TextFit, EveryTextFitsItsControl) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(In, TextFit, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(In, TextFit,
+                         testing::Combine(testing::Values(Language::Italian, Language::EnglishFile,
+                                                          Language::EnglishLibrary),
+                                          testing::Values(kSetup, kItems, kDone)),
+                         CaseName);

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "e2e/staged_product.h"
 #include "environment/temp_folder.h"
@@ -42,12 +43,11 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 // the button; the exit code once the program and its script have ended. A box that
 // is not answered here makes the run time out.
 DWORD RunUninstaller(const StagedInstallation& install, const wchar_t* args,
-                     std::initializer_list<std::pair<const wchar_t*, int>> answers = {}) {
-  ChildProcess program;
-  EXPECT_TRUE(program.Start(install.Exe(), args));
+                     const std::vector<std::pair<const wchar_t*, int>>& answers = {}) {
+  ChildProcess program(install.Exe(), args);
   HWND shown = nullptr;
   for (const auto& [text, button] : answers) {
-    shown = NextDialog(program, shown);
+    shown = program.NextDialog(shown);
     if (shown == nullptr) {
       ADD_FAILURE() << "no box showing " << testing::PrintToString(std::wstring(text));
       break;
@@ -117,34 +117,29 @@ TEST_F(Uninstall, UnlistedFileStays) {
   EXPECT_TRUE(install.Exists(L"themes\\user.theme"));
 }
 
-TEST_F(Uninstall, MissingListIsReportedAndNothingChanges) {
-  StagedInstallation install(L"C:\\Program Files\\Bramix No List");
-  SetProductKeys(true);
-  EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDYES}, {kNoList, IDOK}}));
-  EXPECT_TRUE(install.Exists(L"Uninstall.exe"));
-  ExpectProductKeys(true);
-}
-
-TEST_F(Uninstall, ListWithoutUsableEntryIsRefusedLikeAMissingOne) {
-  StagedInstallation install(L"C:\\Program Files\\Bramix Empty List");
-  install.WriteFile(L"Bramix.exe", "x");
-  install.WriteFile(L"Uninstall.lst", "\r\n  \r\n..\\outside.txt\r\n");
-  SetProductKeys(true);
-  EXPECT_EQ(0u, RunUninstaller(install, L"/s", {{kNoList, IDOK}}));
-  EXPECT_TRUE(install.Exists(L"Bramix.exe"));
-  EXPECT_FALSE(Exists(script_));
-  ExpectProductKeys(true);
-}
-
-TEST_F(Uninstall, DeclinedQuestionChangesNothing) {
-  StagedInstallation install(L"C:\\Program Files\\Bramix Declined");
-  install.WriteFile(L"Bramix.exe", "x");
-  install.WriteList({L"Bramix.exe", L"Uninstall.exe", L"Uninstall.lst"});
-  SetProductKeys(true);
-  EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDNO}}));
-  EXPECT_TRUE(install.Exists(L"Bramix.exe"));
-  EXPECT_FALSE(Exists(script_));
-  ExpectProductKeys(true);
+// The boxes on the way are those the run must show (the list error included).
+TEST_F(Uninstall, RunThatDoesNotGoAheadChangesNothing) {
+  const struct {
+    const char* name;
+    const char* list;  // null: none
+    const wchar_t* args;
+    std::vector<std::pair<const wchar_t*, int>> answers;
+  } rows[] = {
+      {"no list", nullptr, L"", {{kQuestion, IDYES}, {kNoList, IDOK}}},
+      {"list without a usable entry", "\r\n  \r\n..\\outside.txt\r\n", L"/s", {{kNoList, IDOK}}},
+      {"question declined", "Bramix.exe\r\nUninstall.exe\r\nUninstall.lst\r\n", L"", {{kQuestion, IDNO}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    StagedInstallation install(L"C:\\Program Files\\Bramix Not Removed");
+    install.WriteFile(L"Bramix.exe", "x");
+    if (row.list) install.WriteFile(L"Uninstall.lst", row.list);
+    SetProductKeys(true);
+    EXPECT_EQ(0u, RunUninstaller(install, row.args, row.answers));
+    EXPECT_TRUE(install.Exists(L"Bramix.exe"));
+    EXPECT_FALSE(Exists(script_));
+    ExpectProductKeys(true);
+  }
 }
 
 TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {

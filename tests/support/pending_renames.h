@@ -19,11 +19,11 @@ inline std::wstring PendingRenames() {
   return value;
 }
 
-// True when `path` is scheduled for deletion at the next start.
-inline bool ScheduledAtRestart(const std::wstring& path) {
-  const std::wstring entry = std::wstring(1, L'\0') + L"\\??\\" + path + L'\0';
-  return (L'\0' + PendingRenames()).find(entry) != std::wstring::npos;
+// Where `path` stands among the deletions scheduled for the next start; npos when it is not there.
+inline size_t ScheduledAt(const std::wstring& path) {
+  return (L'\0' + PendingRenames()).find(std::wstring(1, L'\0') + L"\\??\\" + path + L'\0');
 }
+inline bool ScheduledAtRestart(const std::wstring& path) { return ScheduledAt(path) != std::wstring::npos; }
 
 // Puts the scheduled deletions back as they were when it was made.
 class ScopedPendingRenames {

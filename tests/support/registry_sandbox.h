@@ -1,36 +1,36 @@
 #pragma once
-// Redirects HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE and HKEY_CLASSES_ROOT of this
-// process into scratch keys under HKCU\Software\UninstallTests\<test name>, so
-// that each test starts with an empty registry and leaves nothing behind. Keys
-// must be opened after the redirection: handles opened before it are not redirected.
+// The fixture for tests that need only a registry of their own: HKEY_CURRENT_USER,
+// HKEY_LOCAL_MACHINE and HKEY_CLASSES_ROOT of this process are redirected into empty
+// scratch keys under HKCU\Software\UninstallTests\<test name>, deleted at the end.
+// Keys must be opened after the redirection: handles opened before it are not redirected.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
 #include <string>
+#include <utility>
 
-// A test holds one as a member: the redirection starts when it is made and ends,
-// with its scratch keys deleted, when it goes away. Ok() is false when the
-// redirection could not be made (the test should stop then).
-class ScopedRegistrySandbox {
- public:
-  ScopedRegistrySandbox();
-  ~ScopedRegistrySandbox();
-  ScopedRegistrySandbox(const ScopedRegistrySandbox&) = delete;
-  ScopedRegistrySandbox& operator=(const ScopedRegistrySandbox&) = delete;
-  bool Ok() const { return ok_; }
+#include "environment/unique_handle.h"
+#include "support/test_names.h"
 
- private:
-  std::wstring root_;
-  bool ok_ = false;
-};
-
-// The fixture for tests that need only the sandboxed registry.
 class RegistrySandbox : public testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
+    // The current user's key goes last: the other scratch keys live under it.
+    for (const auto& [predefined, name] : kScratchKeys) {
+      UniqueHkey scratch;
+      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (root_ + name).c_str(), 0, nullptr, 0,
+                                               KEY_ALL_ACCESS, nullptr, scratch.put(), nullptr));
+      ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(predefined, scratch.get())) << "the registry was not redirected";
+    }
+  }
+  void TearDown() override {
+    for (const auto& [predefined, name] : kScratchKeys) RegOverridePredefKey(predefined, nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
+  }
 
  private:
-  std::unique_ptr<ScopedRegistrySandbox> sandbox_;
+  static inline const std::pair<HKEY, const wchar_t*> kScratchKeys[] = {
+      {HKEY_LOCAL_MACHINE, L"\\HKLM"}, {HKEY_CLASSES_ROOT, L"\\HKCR"}, {HKEY_CURRENT_USER, L"\\HKCU"}};
+  const std::wstring root_ = L"Software\\UninstallTests\\" + CurrentTestName();
 };

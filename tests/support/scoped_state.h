@@ -5,7 +5,6 @@
 // the writer headers while one of these lives.
 #include <utility>
 
-#include "environment/messages.h"
 #include "environment/run_state_writer.h"
 #include "environment/win_version_writer.h"
 #include "localization/language_table_writer.h"
@@ -33,20 +32,6 @@ struct ScopedRunState : ScopedRestore<RunStateRecord> {
 // An empty language table, left to right.
 struct ScopedLanguageTable : ScopedRestore<LanguageTable> {
   ScopedLanguageTable() : ScopedRestore(WritableLanguageTexts()) { WritableLanguageTexts().Clear(); }
-};
-
-// The message boxes' reading direction as given.
-class ScopedMessageReadingDirection {
- public:
-  explicit ScopedMessageReadingDirection(bool rightToLeft) : saved_(MessagesReadRightToLeft()) {
-    SetMessageReadingDirection(rightToLeft);
-  }
-  ~ScopedMessageReadingDirection() { SetMessageReadingDirection(saved_); }
-  ScopedMessageReadingDirection(const ScopedMessageReadingDirection&) = delete;
-  ScopedMessageReadingDirection& operator=(const ScopedMessageReadingDirection&) = delete;
-
- private:
-  bool saved_;
 };
 
 // A settings store that has not searched for its file; cleared again at the end, so

@@ -7,14 +7,23 @@
 #include <string>
 
 #include "environment/paths.h"
+#include "environment/temp_folder.h"
 #include "support/file_bytes.h"
+#include "support/test_names.h"
+#include "support/wine_program.h"
 
 // A test holds one as a member: the folder is made empty when the object is made
 // and removed when it goes away. Ok() is false when the folder could not be made.
 class ScopedTempFolder {
  public:
-  ScopedTempFolder();
-  ~ScopedTempFolder();
+  ScopedTempFolder() : root_(GetSystemTempFolder() + L"unit_" + CurrentTestName()) {
+    DeleteTree(Long(root_));
+    ok_ = CreateDirectoryW(root_.c_str(), nullptr) != FALSE;
+  }
+  ~ScopedTempFolder() {
+    DeleteTree(Long(root_));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(root_.c_str())) << "left behind";
+  }
   ScopedTempFolder(const ScopedTempFolder&) = delete;
   ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;
   bool Ok() const { return ok_; }
@@ -26,20 +35,16 @@ class ScopedTempFolder {
   bool ok_ = false;
 };
 
-// Puts the current folder back when it goes; given a folder, makes that one current
-// first (Ok() is false when that failed).
+// Puts the current folder back when it goes.
 class ScopedCurrentFolder {
  public:
   ScopedCurrentFolder() { GetCurrentFolder(saved_); }
-  explicit ScopedCurrentFolder(const std::wstring& folder) : ScopedCurrentFolder() { ok_ = SetCurrentFolder(folder); }
   ~ScopedCurrentFolder() { SetCurrentFolder(saved_); }
   ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
   ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-  bool Ok() const { return ok_; }
 
  private:
   std::wstring saved_;
-  bool ok_ = false;
 };
 
 // The fixture for tests that need only a temporary folder.
@@ -47,12 +52,9 @@ class TempFolderTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(folder_.Ok()) << "no temporary folder"; }
   std::wstring Path(const std::wstring& relative) const { return folder_.Path(relative); }
-  // Writes a file, making its folders first; works for any name.
   void WriteBytes(const std::wstring& path, const std::string& bytes) const {
     ASSERT_TRUE(WriteFileBytes(path, bytes)) << testing::PrintToString(path);
   }
-  // The file's bytes, or "<missing>".
-  std::string ReadBytes(const std::wstring& path) const { return ReadFileBytes(path); }
 
   ScopedTempFolder folder_;
   const std::wstring root_ = folder_.Root();

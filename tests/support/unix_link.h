@@ -45,8 +45,7 @@ class ScopedUnixLink {
   // A unix program started from Wine goes on after its Windows process has
   // ended: the result is awaited on the file system.
   static bool RunTool(const wchar_t* tool, const std::string& args, const std::wstring& link, bool present) {
-    ChildProcess process;
-    if (!process.Start(tool, std::wstring(args.begin(), args.end()))) return false;
+    const ChildProcess process(tool, std::wstring(args.begin(), args.end()));
     for (int i = 0; i < 200 && Listed(link) != present; ++i) Sleep(50);
     return Listed(link) == present;
   }

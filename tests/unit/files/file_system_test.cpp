@@ -69,6 +69,6 @@ TEST_F(LongPath, AFolderIsListed) {
 
 TEST_F(LongPath, AFileIsRemoved) {
   EXPECT_TRUE(RemoveFile(deep_ + L"\\file"));
-  EXPECT_EQ("<missing>", ReadBytes(deep_ + L"\\file"));
+  EXPECT_EQ("<missing>", ReadFileBytes(deep_ + L"\\file"));
   EXPECT_GE(refusedCalls, 1);
 }

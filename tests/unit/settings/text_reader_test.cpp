@@ -1,13 +1,20 @@
 #include "settings/text_reader.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "support/file_bytes.h"
-
 namespace {
+
+// The text of bytes in the system's ANSI code page.
+std::wstring AnsiText(const std::string& bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                                  static_cast<int>(text.size())));
+  return text;
+}
 
 std::wstring Decoded(const std::string& bytes) {
   return DecodeTextBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()));

@@ -29,7 +29,7 @@ class TranslatorTemplate : public TempFolderTest {
   }
   // The template's text after its byte-order mark.
   std::wstring Text() const {
-    const std::string bytes = ReadBytes(template_);
+    const std::string bytes = ReadFileBytes(template_);
     if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE") return L"<not UTF-16>";
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   }
