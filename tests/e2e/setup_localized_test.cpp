@@ -60,7 +60,6 @@ Seen Look(HWND dialog, int translatedId) {
 class SetupLocalized : public SetupRun {
  protected:
   SetupLocalized() : SetupRun(kFolder) {}
-
   // Runs setup through its three dialogs: the settings dialog, the context items
   // dialog opened from its button and cancelled, the completion dialog; what each showed.
   SeenDialogs WalkDialogs() {
@@ -178,7 +177,7 @@ TEST_F(SetupLocalized, SizesThatCannotBeUsedAsTheyStandLeaveEveryDialogUsable) {
   for (const std::string size : {"0", "1000*1000", "big*wide"}) {
     SCOPED_TRACE(size);
     install_.WriteFile(L"uninstall.lng", InEachDialog("SIZE " + size + "\n"));
-    WalkDialogs();
+    EXPECT_LT(0, WalkDialogs().Setup.Client.right) << "settings dialog without width";
   }
 }
 
