@@ -6,16 +6,14 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "e2e/round_trip_leftovers.h"
 #include "e2e/staged_product.h"
 #include "environment/com_owners.h"
-#include "support/file_bytes.h"
-#include "support/registry_snapshot.h"
 
 namespace {
 
@@ -85,26 +83,24 @@ struct LinkProperties {
   std::wstring Icon;
 };
 
-// The properties of a shortcut file as the shell link object reads them back.
-bool ReadShortcut(const std::wstring& path, LinkProperties& out) {
+// The properties of a shortcut file as the shell link object reads them back; none
+// when it cannot be read.
+std::optional<LinkProperties> ReadShortcut(const std::wstring& path) {
   ComPtr<IShellLinkW> link;
   ComPtr<IPersistFile> file;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(link.GetAddressOf()))) ||
       FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf()))) ||
       FAILED(file->Load(path.c_str(), STGM_READ)))
-    return false;
-  wchar_t text[MAX_PATH] = {};
-  link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-  out.Target = text;
-  text[0] = 0;
-  link->GetWorkingDirectory(text, MAX_PATH);
-  out.WorkFolder = text;
-  text[0] = 0;
-  int icon = 0;
-  link->GetIconLocation(text, MAX_PATH, &icon);
-  out.Icon = text;
-  return true;
+    return std::nullopt;
+  wchar_t target[MAX_PATH] = {};
+  wchar_t workFolder[MAX_PATH] = {};
+  wchar_t icon[MAX_PATH] = {};
+  int iconIndex = 0;
+  link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+  link->GetWorkingDirectory(workFolder, MAX_PATH);
+  link->GetIconLocation(icon, MAX_PATH, &iconIndex);
+  return LinkProperties{target, workFolder, icon};
 }
 
 struct Shortcut {
@@ -123,64 +119,31 @@ const Shortcut kShortcuts[] = {
     {CSIDL_COMMON_PROGRAMS, L"Bramix\\Novità dell'ultima versione.lnk", L"Novità.txt", true, false},
 };
 
-// One all-on apply for the tests that only read what it made, with a theme icon and
-// a user's own icon for ZIP archives; Uninstall.exe /s takes it away at the end.
-class IntegrationApplied : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    stage_ = std::make_unique<ProductStage>(kFolder, kProductFiles);
-    zipIcon_ = std::make_unique<ScopedRegistryValue>(HKEY_CLASSES_ROOT, L"Bramix.ZIP\\DefaultIcon", nullptr);
-    zipIcon_->SetText(L"C:\\Themes\\zip.ico,3");
-    themeIcon_ = std::make_unique<ScopedRegistryValue>(HKEY_CURRENT_USER, L"Software\\Bramix\\Interface\\Themes",
-                                                       L"ShellExtIcon");
-    themeIcon_->SetText(std::wstring(kFolder) + L"\\theme.ico");
-    applied_ = stage_->Apply();
+// An all-on apply with a theme icon and a user's own icon for ZIP archives;
+// Uninstall.exe /s takes it away at the end.
+struct AllOnApply {
+  AllOnApply() {
+    zipIcon.SetText(L"C:\\Themes\\zip.ico,3");
+    themeIcon.SetText(kIn + L"theme.ico");
+    exitCode = stage.Apply();
   }
-  static void TearDownTestSuite() {
-    stage_->Uninstall();
-    themeIcon_.reset();
-    zipIcon_.reset();
-    stage_.reset();
-  }
-  void SetUp() override { ASSERT_EQ(0u, applied_); }
+  ~AllOnApply() { stage.Uninstall(); }
 
-  static inline std::unique_ptr<ProductStage> stage_;
-  static inline std::unique_ptr<ScopedRegistryValue> zipIcon_;
-  static inline std::unique_ptr<ScopedRegistryValue> themeIcon_;
-  static inline DWORD applied_ = STILL_ACTIVE;
+  ProductStage stage{kFolder, kProductFiles};
+  ScopedRegistryValue zipIcon{HKEY_CLASSES_ROOT, L"Bramix.ZIP\\DefaultIcon", nullptr};
+  ScopedRegistryValue themeIcon{HKEY_CURRENT_USER, L"Software\\Bramix\\Interface\\Themes", L"ShellExtIcon"};
+  DWORD exitCode = STILL_ACTIVE;
 };
 
-}  // namespace
+// One apply for the tests that only read what it made.
+class IntegrationApplied : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { applied_ = std::make_unique<AllOnApply>(); }
+  static void TearDownTestSuite() { applied_.reset(); }
+  void SetUp() override { ASSERT_EQ(0u, applied_->exitCode); }
 
-TEST_F(IntegrationApplied, AllOnRecordWritesTheEntriesThatNameTheInstallation) {
-  for (const Entry& entry : kEntries) ExpectEntry(entry);
-}
-
-TEST_F(IntegrationApplied, AllOnRecordRegistersBothExtensionClasses) {
-  for (const Entry& entry : kClassEntries) ExpectEntry(entry);
-}
-
-TEST_F(IntegrationApplied, AllOnRecordWritesBothNewMenuTemplates) {
-  EXPECT_EQ(24u, ReadFileBytes(stage_->Path(L"zpknew.dat")).size());
-  EXPECT_EQ(22u, ReadFileBytes(stage_->Path(L"zipnew.dat")).size());
-}
-
-TEST_F(IntegrationApplied, AllOnRecordMakesTheShortcutsWhoseTargetsExist) {
-  const std::wstring desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
-  for (const Shortcut& shortcut : kShortcuts) {
-    const std::wstring path = ShellFolder(shortcut.Folder) + L"\\" + shortcut.Link;
-    SCOPED_TRACE(testing::PrintToString(path));
-    LinkProperties link;
-    const bool made = ReadShortcut(path, link);
-    EXPECT_EQ(shortcut.Target != nullptr, made);
-    if (!made || !shortcut.Target) continue;
-    EXPECT_EQ(kIn + shortcut.Target, link.Target);
-    EXPECT_EQ(shortcut.WorkOnDesktop ? desktop : L"", link.WorkFolder);
-    EXPECT_EQ(shortcut.ThemeIcon ? std::wstring(kFolder) + L"\\theme.ico" : L"", link.Icon);
-  }
-}
-
-namespace {
+  static inline std::unique_ptr<AllOnApply> applied_;
+};
 
 constexpr wchar_t kReapplyFolder[] = L"C:\\Program Files\\BramixReapply";
 
@@ -234,6 +197,33 @@ class IntegrationReapply : public testing::Test {
 };
 
 }  // namespace
+
+TEST_F(IntegrationApplied, AllOnRecordWritesTheEntriesThatNameTheInstallation) {
+  for (const Entry& entry : kEntries) ExpectEntry(entry);
+}
+
+TEST_F(IntegrationApplied, AllOnRecordRegistersBothExtensionClasses) {
+  for (const Entry& entry : kClassEntries) ExpectEntry(entry);
+}
+
+TEST_F(IntegrationApplied, AllOnRecordWritesBothNewMenuTemplates) {
+  EXPECT_EQ(24u, ReadFileBytes(kIn + L"zpknew.dat").size());
+  EXPECT_EQ(22u, ReadFileBytes(kIn + L"zipnew.dat").size());
+}
+
+TEST_F(IntegrationApplied, AllOnRecordMakesTheShortcutsWhoseTargetsExist) {
+  const std::wstring desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  for (const Shortcut& shortcut : kShortcuts) {
+    const std::wstring path = ShellFolder(shortcut.Folder) + L"\\" + shortcut.Link;
+    SCOPED_TRACE(testing::PrintToString(path));
+    const std::optional<LinkProperties> link = ReadShortcut(path);
+    EXPECT_EQ(shortcut.Target != nullptr, link.has_value());
+    if (!link || !shortcut.Target) continue;
+    EXPECT_EQ(kIn + shortcut.Target, link->Target);
+    EXPECT_EQ(shortcut.WorkOnDesktop ? desktop : L"", link->WorkFolder);
+    EXPECT_EQ(shortcut.ThemeIcon ? kIn + L"theme.ico" : L"", link->Icon);
+  }
+}
 
 TEST_F(IntegrationReapply, SameRecordTwiceGivesTheSameRegistryAndFiles) {
   ASSERT_EQ(0u, stage_.Apply());

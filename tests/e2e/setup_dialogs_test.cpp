@@ -8,17 +8,16 @@
 #include <vector>
 
 #include "e2e/staged_product.h"
-#include "resources/resource_ids.h"
 #include "support/dialog_template.h"
 #include "support/prefix_version.h"
-#include "support/registry_snapshot.h"
 
 namespace {
 
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\Bramix Setup Dialogs";
 constexpr wchar_t kUninstallEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bramix archiver";
 
-// What makes a control what it is: its class and the style bits of its kind.
+// What makes a control what it is: its class and the style bits of its kind (the
+// scroll bar of the rich edit control, and its style bit, come and go with the text).
 struct ControlKind {
   const wchar_t* ClassName;
   DWORD Mask;
@@ -30,7 +29,6 @@ constexpr ControlKind kButton{L"Button", BS_TYPEMASK, BS_PUSHBUTTON};
 constexpr ControlKind kDefaultButton{L"Button", BS_TYPEMASK, BS_DEFPUSHBUTTON};
 constexpr ControlKind kLabel{L"Static", SS_TYPEMASK, SS_LEFT};
 constexpr ControlKind kCentredLabel{L"Static", SS_TYPEMASK, SS_CENTER};
-// The scroll bar (and its style bit) comes and goes with the length of the text.
 constexpr ControlKind kReadOnlyRichEdit{L"RichEdit20W", ES_READONLY | ES_MULTILINE, ES_READONLY | ES_MULTILINE};
 
 // One control as the template lays it out; x, y, width and height in dialog units.
@@ -59,22 +57,14 @@ std::wstring SetupHelpText() {
 
 // Turns x, y, width and height in dialog units into pixels as an 8-point
 // "MS Shell Dlg 2" dialog of this process does; the program's dialogs must agree.
-class DialogUnits {
- public:
-  DialogUnits() {
-    const DialogTemplate font(WS_POPUP | DS_SETFONT, 0, 0, L"MS Shell Dlg 2");
-    dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), font.Get(), nullptr, NoMessages, 0);
-  }
-  ~DialogUnits() { DestroyWindow(dialog_); }
-  std::array<LONG, 4> Pixels(RECT units) const {
-    MapDialogRect(dialog_, &units);
-    return {units.left, units.top, units.right, units.bottom};
-  }
-
- private:
-  static INT_PTR CALLBACK NoMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-  HWND dialog_;
-};
+std::array<LONG, 4> Pixels(RECT units) {
+  const DialogTemplate font(WS_POPUP | DS_SETFONT, 0, 0, L"MS Shell Dlg 2");
+  const DLGPROC noMessages = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+  HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), font.Get(), nullptr, noMessages, 0);
+  MapDialogRect(dialog, &units);
+  DestroyWindow(dialog);
+  return {units.left, units.top, units.right, units.bottom};
+}
 
 // x, y, width and height of a control in the client area of its dialog, in pixels.
 std::array<LONG, 4> ClientPosition(HWND dialog, HWND control) {
@@ -87,11 +77,9 @@ std::array<LONG, 4> ClientPosition(HWND dialog, HWND control) {
 // Compares the dialog's controls, in the order the template makes them, with the
 // table row by row; the dialog has no control beyond the table.
 void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
-  const DialogUnits units;
   HWND control = GetWindow(dialog, GW_CHILD);
   for (const ExpectedControl& expected : table) {
-    SCOPED_TRACE(testing::Message() << "control " << expected.Id << " at " << expected.Units.left << ","
-                                    << expected.Units.top);
+    SCOPED_TRACE(testing::Message() << "control " << expected.Id << " at " << expected.Units.top);
     ASSERT_NE(nullptr, control) << "missing";
     wchar_t className[64] = {};
     GetClassNameW(control, className, 64);
@@ -102,7 +90,7 @@ void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
     EXPECT_EQ(expected.Text, AskedText(control));
     EXPECT_EQ(expected.Visible, (style & WS_VISIBLE) != 0);
     EXPECT_EQ(expected.Enabled, IsWindowEnabled(control) != FALSE);
-    EXPECT_EQ(units.Pixels(expected.Units), ClientPosition(dialog, control));
+    EXPECT_EQ(Pixels(expected.Units), ClientPosition(dialog, control));
     control = GetWindow(control, GW_HWNDNEXT);
   }
   EXPECT_EQ(nullptr, control) << "a control beyond the table";
@@ -110,9 +98,17 @@ void ExpectLayout(HWND dialog, const std::vector<ExpectedControl>& table) {
 
 bool HasUninstallEntry() { return KeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry); }
 
-class SetupDialogs : public SetupRun {
- protected:
+struct SetupDialogs : SetupRun {
   SetupDialogs() : SetupRun(kFolder) {}
+};
+
+// The format boxes in the order the template makes them: two columns of nine, 12 units apart.
+const std::pair<int, const wchar_t*> kFormats[] = {
+    {IDC_ASSOCZPK, L"&ZPK"}, {IDC_ASSOCZIP, L"&ZIP"}, {IDC_ASSOC7Z, L"7Z"},   {IDC_ASSOCARJ, L"ARJ"},
+    {IDC_ASSOCBZ2, L"BZ2"},  {IDC_ASSOCCAB, L"CAB"},  {IDC_ASSOCGZ, L"GZ"},   {IDC_ASSOCISO, L"ISO"},
+    {IDC_ASSOCJAR, L"JAR"},  {IDC_ASSOCLZ, L"LZ"},    {IDC_ASSOCLZH, L"LZH"}, {IDC_ASSOCTAR, L"TAR"},
+    {IDC_ASSOCUUE, L"UUE"},  {IDC_ASSOCXZ, L"XZ"},    {IDC_ASSOCZ, L"Z"},     {IDC_ASSOCZIPX, L"ZIPX"},
+    {IDC_ASSOCZST, L"ZST"},  {IDC_ASSOC001, L"001"},
 };
 
 // Clears the cascaded-menu box as a click would, without waiting for what follows.
@@ -132,26 +128,11 @@ TEST_F(SetupDialogs, SettingsDialogShowsEveryControlAsLaidOut) {
   HWND dialog = OpenSetup(L"-setup");
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(L"Configurazione Bramix", WindowText(dialog));
-  const std::vector<ExpectedControl> table = {
-      {IDC_ASSOCWITH, kGroup, L"Associa a Bramix archivi in formato:", {7, 5, 127, 144}},
-      {IDC_ASSOCZPK, kAutoBox, L"&ZPK", {16, 21, 37, 12}},
-      {IDC_ASSOCZIP, kAutoBox, L"&ZIP", {16, 33, 37, 12}},
-      {IDC_ASSOC7Z, kAutoBox, L"7Z", {16, 45, 37, 12}},
-      {IDC_ASSOCARJ, kAutoBox, L"ARJ", {16, 57, 37, 12}},
-      {IDC_ASSOCBZ2, kAutoBox, L"BZ2", {16, 69, 37, 12}},
-      {IDC_ASSOCCAB, kAutoBox, L"CAB", {16, 81, 37, 12}},
-      {IDC_ASSOCGZ, kAutoBox, L"GZ", {16, 93, 37, 12}},
-      {IDC_ASSOCISO, kAutoBox, L"ISO", {16, 105, 37, 12}},
-      {IDC_ASSOCJAR, kAutoBox, L"JAR", {16, 117, 37, 12}},
-      {IDC_ASSOCLZ, kAutoBox, L"LZ", {56, 21, 37, 12}},
-      {IDC_ASSOCLZH, kAutoBox, L"LZH", {56, 33, 37, 12}},
-      {IDC_ASSOCTAR, kAutoBox, L"TAR", {56, 45, 37, 12}},
-      {IDC_ASSOCUUE, kAutoBox, L"UUE", {56, 57, 37, 12}},
-      {IDC_ASSOCXZ, kAutoBox, L"XZ", {56, 69, 37, 12}},
-      {IDC_ASSOCZ, kAutoBox, L"Z", {56, 81, 37, 12}},
-      {IDC_ASSOCZIPX, kAutoBox, L"ZIPX", {56, 93, 37, 12}},
-      {IDC_ASSOCZST, kAutoBox, L"ZST", {56, 105, 37, 12}},
-      {IDC_ASSOC001, kAutoBox, L"001", {56, 117, 37, 12}},
+  std::vector<ExpectedControl> table = {
+      {IDC_ASSOCWITH, kGroup, L"Associa a Bramix archivi in formato:", {7, 5, 127, 144}}};
+  for (LONG i = 0; i < LONG(std::size(kFormats)); ++i)
+    table.push_back({kFormats[i].first, kAutoBox, kFormats[i].second, {i < 9 ? 16 : 56, 21 + 12 * (i % 9), 37, 12}});
+  table.insert(table.end(), {
       {IDC_ASSOCALL, kButton, L"Seleziona/Deseleziona &tutti", {16, 131, 108, 14}},
       {IDC_INTEGRATIONINTERFACE, kGroup, L"Interfaccia", {140, 5, 184, 57}},
       {IDC_LINKDESKTOP, kAutoBox, L"Aggiungi l'icona di Bramix al &desktop", {148, 19, 170, 12}},
@@ -167,7 +148,7 @@ TEST_F(SetupDialogs, SettingsDialogShowsEveryControlAsLaidOut) {
       {IDC_INSTHELPTEXT, kReadOnlyRichEdit, SetupHelpText(), {12, 159, 306, 62}},
       {IDOK, kDefaultButton, L"O&k", {91, 233, 70, 14}},
       {IDHELP, kButton, L"&?", {169, 233, 70, 14}},
-  };
+  });
   ExpectLayout(dialog, table);
   PressButton(dialog, IDCANCEL);
 }
@@ -211,28 +192,18 @@ TEST_F(SetupDialogs, ConfirmingStoresAppliesAndRegistersTheChoices) {
 
 TEST_F(SetupDialogs, EscEndsWithExitCodeOneAndLeavesTheRegistryAsItWas) {
   const RegistryLines before = RegistrySnapshot();
-  HWND dialog = OpenSetup(L"-setup");
-  ASSERT_NE(nullptr, dialog);
-  PressButton(dialog, IDCANCEL);
+  PressButton(OpenSetup(L"-setup"), IDCANCEL);
   EXPECT_EQ(1u, WaitForEnd());
   ExpectSameLines(before, RegistrySnapshot());
 }
 
 TEST_F(SetupDialogs, SilentSetupConfirmsBothDialogsWithoutShowingThem) {
-  struct SilentRun {
-    const char* Name;
-    const wchar_t* Sfxcmd;
-    const wchar_t* Args;
-  };
-  const SilentRun runs[] = {
-      {"-setup -s", nullptr, L"-setup -s"},
-      {"sfxcmd -s, -setup", L"\"C:\\Temp\\Bramix Setup.exe\" -s", L"-setup"},
-  };
-  for (const SilentRun& run : runs) {
-    SCOPED_TRACE(run.Name);
+  using Run = std::pair<const wchar_t*, const wchar_t*>;  // sfxcmd (null: none) and the arguments
+  for (const auto& [sfxcmd, args] : {Run{nullptr, L"-setup -s"}, Run{L"\"C:\\Bramix Setup.exe\" -s", L"-setup"}}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(sfxcmd ? sfxcmd : L"") + L" | " + args));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallEntry);
-    const ScopedEnvVar sfxcmd(L"sfxcmd", run.Sfxcmd);
-    EXPECT_EQ(0u, RunWithoutWindow(install_.Exe(), run.Args));
+    const ScopedEnvVar variable(L"sfxcmd", sfxcmd);
+    EXPECT_EQ(0u, RunWithoutWindow(install_.Exe(), args));
     EXPECT_TRUE(HasUninstallEntry()) << "not confirmed";
   }
 }
@@ -247,24 +218,15 @@ TEST_F(SetupDialogs, MsiSetupShowsNoCompletionDialogAndWritesNoAddRemoveEntry) {
   EXPECT_FALSE(HasUninstallEntry());
 }
 
-TEST_F(SetupDialogs, SelectAllClearsEveryFormatWhenAllAreTickedAndTicksThemAllOtherwise) {
-  struct Start {
-    const wchar_t* Init;
-    UINT Expected;
-  };
-  const Start starts[] = {
-      {L"A111111111111111111", BST_UNCHECKED},
-      {L"A111111111111111110", BST_CHECKED},
-  };
-  for (const Start& start : starts) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(start.Init)));
-    HWND dialog = OpenSetup(L"-setup -init" + std::wstring(start.Init));
-    ASSERT_NE(nullptr, dialog);
+// Started with every format but the last ticked: the first click ticks them all, the second
+// clears them all.
+TEST_F(SetupDialogs, SelectAllTicksEveryFormatUnlessAllAreTickedAndThenClearsThem) {
+  HWND dialog = OpenSetup(L"-setup -initA111111111111111110");
+  for (const auto& [click, expected] : {std::pair{"first", BST_CHECKED}, std::pair{"second", BST_UNCHECKED}}) {
+    SCOPED_TRACE(click);
     Click(dialog, IDC_ASSOCALL);
-    for (int id = IDC_ASSOCZPK; id <= IDC_ASSOC001; ++id)
-      EXPECT_EQ(start.Expected, IsDlgButtonChecked(dialog, id)) << testing::PrintToString(ControlText(dialog, id));
-    PressButton(dialog, IDCANCEL);
-    EXPECT_EQ(1u, WaitForEnd());
+    for (const auto& [id, name] : kFormats)
+      EXPECT_EQ(expected, IsDlgButtonChecked(dialog, id)) << testing::PrintToString(std::wstring(name));
   }
 }
 
@@ -273,25 +235,21 @@ TEST_F(SetupDialogs, ClearingTheCascadedMenuOnWindows11ShowsTheSingleItemNoteOnc
   const ScopedPrefixVersion build(10, 0, L"22000");
   const ScopedWithoutWmi withoutWmi({L"Uninstall.exe"});
   HWND dialog = OpenSetup(L"-setup");
-  ASSERT_NE(nullptr, dialog);
   ClearCascadedMenuBox(dialog);
   HWND note = NextDialog(dialog, kSetupTimeout);
   ASSERT_NE(nullptr, note) << "no note";
-  EXPECT_EQ(BuiltInString(IDS_SINGLETOPITEM), ControlText(note, 0xFFFF));
+  EXPECT_EQ(BuiltInString(IDS_SINGLETOPITEM), ControlText(note, kBoxText));
   PressButton(note, IDOK);
   while (IsWindow(note)) Sleep(50);
   CheckDlgButton(dialog, IDC_SHELLCASCADED, BST_CHECKED);
   ClearCascadedMenuBox(dialog);
   EXPECT_EQ(nullptr, NextDialog(dialog, 2000)) << "a second note";
-  PressButton(dialog, IDCANCEL);
 }
 
 TEST_F(SetupDialogs, ClearingTheShellExtensionDisablesItsMenuBoxesAtOnce) {
   HWND dialog = OpenSetup(L"-setup -initS1");
-  ASSERT_NE(nullptr, dialog);
   SendDlgItemMessageW(dialog, IDC_SHELLEXT, BM_SETCHECK, BST_UNCHECKED, 0);
   Click(dialog, IDC_SHELLEXT);
   for (int id : {IDC_SHELLCASCADED, IDC_SHELLICONS})
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << testing::PrintToString(ControlText(dialog, id));
-  PressButton(dialog, IDCANCEL);
 }

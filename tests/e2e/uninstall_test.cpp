@@ -74,6 +74,18 @@ void RunWithOpenFile(const StagedInstallation& install, const wchar_t* notice) {
     EXPECT_EQ(0u, RunUninstaller(install, L"", {{kQuestion, IDYES}, {notice, IDOK}}));
 }
 
+// A folder outside any installation that links point at: a file in "kept", and "empty".
+struct LinkTargets : StagedInstallation {
+  LinkTargets() : StagedInstallation(L"C:\\BramixOutside") {
+    WriteFile(L"kept\\y.txt", "keep");
+    CreateDirectoryW(Path(L"empty").c_str(), nullptr);
+  }
+  void ExpectUntouched() const {
+    EXPECT_TRUE(Exists(L"kept\\y.txt"));
+    EXPECT_TRUE(Exists(L"empty"));
+  }
+};
+
 class Uninstall : public testing::Test {
  protected:
   void SetUp() override {
@@ -148,13 +160,9 @@ TEST_F(Uninstall, ListsInTheEncodingsInstallersWriteAreRead) {
     std::string bytes;
     const wchar_t* file;  // the file in docs that the list names
   } kLists[] = {
-      {"UTF-16 LE mark", Utf16FileBytes(L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\nUninstall.exe\r\n"),
-       L"docs\\\u00e8.txt"},
-      {"UTF-8 mark",
-       "\xEF\xBB\xBF"
-       "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\nUninstall.exe\r\n",
-       L"docs\\\u00e8.txt"},
-      {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\rUninstall.exe\r", L"docs\\a.txt"},
+      {"UTF-16 LE mark", Utf16FileBytes(L"Bramix.exe\r\ndocs\\\u00e8.txt\r\ndocs\r\n"), L"docs\\\u00e8.txt"},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "Bramix.exe\r\ndocs\\\xC3\xA8.txt\r\ndocs\r\n", L"docs\\\u00e8.txt"},
+      {"lone CR", "Bramix.exe\rdocs\\a.txt\rdocs\r", L"docs\\a.txt"},
   };
   for (const auto& list : kLists) {
     SCOPED_TRACE(list.name);
@@ -185,22 +193,21 @@ TEST_F(Uninstall, FileOpenWithoutSharingIsScheduledUnderItsOwnName) {
   EXPECT_TRUE(ScheduledAtRestart(install.Path(L"open.dat")));
 }
 
-// A file left behind keeps the folder; only a folder named Bramix is scheduled too.
-TEST_F(Uninstall, FolderIsScheduledAtRestartOnlyWhenNamedBramixInAnyCase) {
+// A file left behind keeps the folder; only an interactive run schedules it, and only
+// when it is named Bramix.
+TEST_F(Uninstall, FolderIsScheduledAtRestartOnlyWhenNamedBramixInAnyCaseAndTheRunAsks) {
   const StagedInstallation parent(L"C:\\Program Files\\BramixCase");
-  for (const auto& [name, scheduled] : {std::pair{L"bRAMIX", true}, std::pair{L"Bramix Tools", false}}) {
-    SCOPED_TRACE(name);
-    StagedInstallation install(parent.Path(name));
-    RunWithOpenFile(install, kRestartNotice);
-    EXPECT_EQ(scheduled, ScheduledAtRestart(install.Folder()));
+  const struct {
+    const wchar_t* name;
+    const wchar_t* notice;  // null: a silent run
+    bool scheduled;
+  } rows[] = {{L"bRAMIX", kRestartNotice, true}, {L"Bramix Tools", kRestartNotice, false}, {L"Bramix", nullptr, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(row.name) + (row.notice ? L"" : L", silent")));
+    StagedInstallation install(parent.Path(row.name));
+    RunWithOpenFile(install, row.notice);
+    EXPECT_EQ(row.scheduled, ScheduledAtRestart(install.Folder()));
   }
-}
-
-TEST_F(Uninstall, SilentRunDoesNotScheduleTheFolder) {
-  const StagedInstallation parent(L"C:\\Program Files\\BramixSilent");
-  StagedInstallation install(parent.Path(L"Bramix"));
-  RunWithOpenFile(install, nullptr);
-  EXPECT_FALSE(ScheduledAtRestart(install.Folder()));
 }
 
 TEST_F(Uninstall, RestartNoticeComesFromTheLanguageLibrary) {
@@ -210,29 +217,20 @@ TEST_F(Uninstall, RestartNoticeComesFromTheLanguageLibrary) {
 }
 
 TEST_F(Uninstall, EntryThroughOrNamingAFolderLinkLeavesWhatItPointsTo) {
-  const struct {
-    const wchar_t* entry;
-    const wchar_t* target;  // in the outside folder, where the link Data points
-  } rows[] = {{L"Data\\y.txt", L"kept"}, {L"Data", L"empty"}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.entry);
-    StagedInstallation outside(L"C:\\BramixOutside");
-    outside.WriteFile(L"kept\\y.txt", "keep");
-    ASSERT_TRUE(CreateDirectoryW(outside.Path(L"empty").c_str(), nullptr));
+  for (const auto& [entry, target] : {std::pair{L"Data\\y.txt", L"kept"}, std::pair{L"Data", L"empty"}}) {
+    SCOPED_TRACE(entry);
+    const LinkTargets outside;
     StagedInstallation install(L"C:\\Program Files\\Bramix Linked");
-    install.WriteList({row.entry, L"Uninstall.exe", L"Uninstall.lst"});
-    ScopedUnixLink link(outside.Path(row.target), install.Path(L"Data"));
+    install.WriteList({entry, L"Uninstall.exe", L"Uninstall.lst"});
+    ScopedUnixLink link(outside.Path(target), install.Path(L"Data"));
     ASSERT_TRUE(link.Made());
     RunUninstaller(install, L"/s");
-    EXPECT_TRUE(outside.Exists(L"kept\\y.txt"));
-    EXPECT_TRUE(outside.Exists(L"empty"));
+    outside.ExpectUntouched();
   }
 }
 
 TEST_F(Uninstall, BrowserDataFolderLinksAreNotFollowed) {
-  StagedInstallation outside(L"C:\\BramixOutside");
-  outside.WriteFile(L"kept\\kept.txt", "keep");
-  ASSERT_TRUE(CreateDirectoryW(outside.Path(L"empty").c_str(), nullptr));
+  const LinkTargets outside;
   StagedInstallation browser(GetSystemTempFolder() + L"Bramix.exe.WebView2");
   browser.WriteFile(L"EBWebView\\Default\\Cookies", "c");
   StagedInstallation install(L"C:\\Program Files\\Bramix Browser Links");
@@ -242,8 +240,7 @@ TEST_F(Uninstall, BrowserDataFolderLinksAreNotFollowed) {
   ASSERT_TRUE(full.Made());
   ASSERT_TRUE(empty.Made());
   RunUninstaller(install, L"/s");
-  EXPECT_TRUE(outside.Exists(L"kept\\kept.txt"));
-  EXPECT_TRUE(outside.Exists(L"empty"));
+  outside.ExpectUntouched();
   EXPECT_FALSE(browser.Exists(L"EBWebView\\Default\\Cookies"));
 }
 

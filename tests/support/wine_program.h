@@ -184,32 +184,19 @@ inline void DeleteTree(const std::wstring& path) {
   RemoveDirectoryW(path.c_str());
 }
 
-// A file beside the test program, where the code under test looks for the program's
-// own files: empty while it lives, deleted when it goes. A file of that name already
-// there (a built one, such as the help file) is moved aside meanwhile and put back.
+// An empty file beside the test program, where the code under test looks for the
+// program's own files; deleted when it goes.
 class ScopedProgramFile {
  public:
   explicit ScopedProgramFile(const std::wstring& name) : path_(TestBinFolder() + L"\\" + name) {
-    // The name as the file system spells it, so that the file comes back under it.
-    WIN32_FIND_DATAW found{};
-    if (UniqueFindHandle(FindFirstFileW(path_.c_str(), &found))) {
-      const std::wstring existing = TestBinFolder() + L"\\" + found.cFileName;
-      if (MoveFileExW(existing.c_str(), (existing + L".kept").c_str(), MOVEFILE_REPLACE_EXISTING))
-        keptAside_ = existing;
-    }
     WriteFileBytes(path_, "");
   }
-  ~ScopedProgramFile() {
-    DeleteFileW(path_.c_str());
-    if (!keptAside_.empty())
-      MoveFileExW((keptAside_ + L".kept").c_str(), keptAside_.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
+  ~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
   ScopedProgramFile(const ScopedProgramFile&) = delete;
   ScopedProgramFile& operator=(const ScopedProgramFile&) = delete;
 
  private:
   std::wstring path_;
-  std::wstring keptAside_;
 };
 
 // An installation folder staged for one test, emptied and made again, with Uninstall.exe
