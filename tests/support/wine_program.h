@@ -185,18 +185,25 @@ inline void DeleteTree(const std::wstring& path) {
 }
 
 // An empty file beside the test program, where the code under test looks for the
-// program's own files; deleted when it goes.
+// program's own files; deleted when it goes. A name already there (a built file, such
+// as the help file) fails the test and is left alone: deleting it would break every
+// later test that needs it.
 class ScopedProgramFile {
  public:
-  explicit ScopedProgramFile(const std::wstring& name) : path_(TestBinFolder() + L"\\" + name) {
-    WriteFileBytes(path_, "");
+  explicit ScopedProgramFile(const std::wstring& name)
+      : path_(TestBinFolder() + L"\\" + name), owned_(GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    EXPECT_TRUE(owned_) << testing::PrintToString(path_) << " is already there";
+    if (owned_) WriteFileBytes(path_, "");
   }
-  ~ScopedProgramFile() { DeleteFileW(path_.c_str()); }
+  ~ScopedProgramFile() {
+    if (owned_) DeleteFileW(path_.c_str());
+  }
   ScopedProgramFile(const ScopedProgramFile&) = delete;
   ScopedProgramFile& operator=(const ScopedProgramFile&) = delete;
 
  private:
   std::wstring path_;
+  bool owned_;
 };
 
 // An installation folder staged for one test, emptied and made again, with Uninstall.exe
