@@ -1,4 +1,4 @@
-// The help viewer's retry with the short path, and a help control that lacks its entry point.
+// The help viewer's retry with the short path.
 #include "environment/help_viewer.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +21,6 @@ TEST_F(HelpViewer, FailedCallIsRepeatedOnceWithTheShortPath) {
   ASSERT_EQ(2u, ScopedHtmlHelpRecorder::Calls().size());
   EXPECT_EQ(helpFile + page, ScopedHtmlHelpRecorder::Calls()[0].Address);
   EXPECT_EQ(shortPath + page, ScopedHtmlHelpRecorder::Calls()[1].Address);
-}
-
-// Calling the missing entry point would end the test program.
-TEST(HelpControl, WithoutItsEntryPointIsNotCalled) {
-  const HelpViewerState saved = WritableHelpViewerState();
-  WritableHelpViewerState() = HelpViewerState{.Control = GetModuleHandleW(L"kernel32.dll")};
-  ShowHelp(L"HELPContextItems");
-  WritableHelpViewerState() = saved;
 }
 
 }  // namespace

@@ -4,18 +4,9 @@
 #include <windows.h>
 
 #include "support/registry_sandbox.h"
-#include "support/registry_snapshot.h"
 #include "support/registry_values.h"
 
 class Associations : public RegistrySandbox {};
-
-TEST_F(Associations, ReleasingAnExtensionOfAnotherProgramChangesNothing) {
-  PutText(HKEY_CLASSES_ROOT, L".ace", L"", L"Peer.ace");
-  PutDword(HKEY_CURRENT_USER, L"Software\\Bramix\\Setup\\.ace", L"Exist", 0);
-  const auto before = RegistryTree(HKEY_CLASSES_ROOT, L"");
-  ReleaseExtension(L".ace");
-  EXPECT_EQ(before, RegistryTree(HKEY_CLASSES_ROOT, L""));
-}
 
 // The product's own ProgID, in any case, is never given back as the previous owner.
 TEST_F(Associations, ARecordNamingTheProductAsThePreviousOwnerLeavesTheExtensionEmpty) {

@@ -17,55 +17,18 @@ namespace {
 constexpr wchar_t kMenuItemsKey[] = L"Software\\Bramix\\Setup\\MenuItems";
 constexpr wchar_t kTopMenuItemsKey[] = L"Software\\Bramix\\Setup\\TopMenuItems";
 
-enum Shown { kAlways, kRegularOnly, kSingleOnly };
-
-// The items, each with the value that stores it.
-struct Control {
+// The boxes of the regular menu, each with the value that stores it.
+struct Item {
   int id;
-  const wchar_t* text;
-  Shown shown;
-  const wchar_t* value;  // the item's number, under TopMenuItems for kSingleOnly
+  const wchar_t* value;
 };
 
-const Control kControls[] = {
-    {101, L"&Estrai i file...", kRegularOnly, L"ExtrTo"},
-    {102, L"Estrai &qui", kRegularOnly, L"ExtrHere"},
-    {103, L"Estrai in <&cartella\\>", kRegularOnly, L"Extr"},
-    {104, L"Estrai &ogni archivio in una cartella separata", kRegularOnly, L"ExtrSep"},
-    {105, L"Apri con &Bramix (per archivi auto-estraenti)", kRegularOnly, L"OpenSFX"},
-    {106, L"Apri con Bramix (per arc&hivi ordinari)", kRegularOnly, L"OpenArc"},
-    {107, L"A&ggiungi ad un archivio...", kRegularOnly, L"AddTo"},
-    {108, L"Agg&iungi all'archivio <nome_archivio>", kRegularOnly, L"AddArc"},
-    {109, L"Co&mprimi in <nome_archivio> ed invia via email", kRegularOnly, L"EmailArc"},
-    {110, L"Com&primi ed invia via email...", kRegularOnly, L"EmailOpt"},
-    {111, L"&Verifica archivio", kRegularOnly, L"Test"},
-    {112, L"Co&nverti archivio...", kRegularOnly, L"Convert"},
-    {113, L"Estrai nella <cartella\\>", kSingleOnly, L"Extr"},
-    {114, L"Estrai file...", kSingleOnly, L"ExtrTo"},
-    {115, L"Estrai qui", kSingleOnly, L"ExtrHere"},
-    {116, L"Estrai ogni archivio in una cartella separata", kSingleOnly, L"ExtrSep"},
-    {117, L"Aggiungi a <nome_archivio>", kSingleOnly, L"AddArc"},
-    {118, L"Aggiungi ad un archivio...", kSingleOnly, L"AddTo"},
-    {120, L"Archivio Bramix", kAlways, L"NewZPK"},
-    {121, L"Archivio ZIP Bramix", kAlways, L"NewZIP"},
-    {122, L"Vi&sualizza le voci di archiviazione", kAlways, L"DragAdd"},
-    {123, L"Vis&ualizza le voci d'estrazione", kAlways, L"DragExtr"},
-    {124, L"Dischi &Locali", kAlways, L"SFXLocal"},
-    {125, L"Dischi di &Rete", kAlways, L"SFXNetwork"},
-    {126, L"Altri &Dispositivi", kAlways, L"SFXOther"},
+const Item kRegularItems[] = {
+    {101, L"ExtrTo"},   {102, L"ExtrHere"}, {103, L"Extr"},       {104, L"ExtrSep"},    {105, L"OpenSFX"},
+    {106, L"OpenArc"},  {107, L"AddTo"},    {108, L"AddArc"},     {109, L"EmailArc"},   {110, L"EmailOpt"},
+    {111, L"Test"},     {112, L"Convert"},  {120, L"NewZPK"},     {121, L"NewZIP"},     {122, L"DragAdd"},
+    {123, L"DragExtr"}, {124, L"SFXLocal"}, {125, L"SFXNetwork"}, {126, L"SFXOther"},
 };
-
-bool IsRegularItem(const Control& control) { return control.shown != kSingleOnly; }
-
-struct Mode {
-  const char* name;
-  bool windows11;
-  bool cascaded;
-  bool single;
-};
-const Mode kWindows10 = {"Windows 10", false, false, false};
-const Mode kWindows11Cascaded = {"Windows 11 with the cascaded menu", true, true, false};
-const Mode kWindows11Single = {"Windows 11 without the cascaded menu", true, false, true};
 
 std::function<void(HWND)> driveDialog;
 
@@ -94,17 +57,17 @@ void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK,
 
 class ContextItemsDialogTest : public RegistrySandbox {
  protected:
-  // Opens the dialog as the settings dialog does, in the given mode, and hands it
-  // to `drive` once it shows. False when the dialog never showed.
-  bool RunDialog(const Mode& mode, std::function<void(HWND)> drive) {
-    const ScopedWindows11 windows11(mode.windows11);
+  // Opens the dialog as the settings dialog does, without the cascaded menu, and
+  // hands it to `drive` once it shows. False when the dialog never showed.
+  bool RunDialog(bool windows11, std::function<void(HWND)> drive) {
+    const ScopedWindows11 system(windows11);
     bool driven = false;
     driveDialog = [&](HWND dialog) {
       driven = true;
       drive(dialog);
     };
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, DriveDialogOnTimer);
-    ShowContextItemsDialog(nullptr, mode.cascaded);
+    ShowContextItemsDialog(nullptr, false);
     KillTimer(nullptr, timer);
     driveDialog = nullptr;
     return driven;
@@ -115,33 +78,15 @@ class ContextItemsDialogTest : public RegistrySandbox {
 
 }  // namespace
 
-TEST_F(ContextItemsDialogTest, EachModeShowsItsItemsWithTheirTexts) {
-  for (const Mode& mode : {kWindows10, kWindows11Cascaded, kWindows11Single}) {
-    SCOPED_TRACE(mode.name);
-    ASSERT_TRUE(RunDialog(mode, [&](HWND dialog) {
-      EXPECT_EQ(L"Voci del menu contestuale", WindowText(dialog));
-      for (const Control& control : kControls) {
-        SCOPED_TRACE(testing::Message() << "control " << control.id);
-        EXPECT_EQ(control.text, ControlText(dialog, control.id));
-        const bool shown = control.shown == kAlways || (control.shown == kSingleOnly) == mode.single;
-        EXPECT_EQ(shown, IsWindowVisible(GetDlgItem(dialog, control.id)) != FALSE);
-      }
-    }));
-  }
-}
-
 TEST_F(ContextItemsDialogTest, EachBoxIsStoredUnderItsOwnValue) {
-  for (const Control& item : kControls) {
-    if (!IsRegularItem(item)) continue;
+  for (const Item& item : kRegularItems) {
     SCOPED_TRACE(testing::Message() << "control " << item.id);
-    ASSERT_TRUE(RunDialog(kWindows10, [&](HWND dialog) {
-      for (const Control& other : kControls)
-        if (IsRegularItem(other)) CheckDlgButton(dialog, other.id, BST_UNCHECKED);
+    ASSERT_TRUE(RunDialog(false, [&](HWND dialog) {
+      for (const Item& other : kRegularItems) CheckDlgButton(dialog, other.id, BST_UNCHECKED);
       Click(dialog, item.id);
       Click(dialog, IDOK);
     }));
-    for (const Control& other : kControls) {
-      if (!IsRegularItem(other)) continue;
+    for (const Item& other : kRegularItems) {
       const DWORD expected = other.id == item.id ? 1 : 0;
       EXPECT_EQ(expected, StoredDword(HKEY_CURRENT_USER, kMenuItemsKey, other.value)) << "control " << other.id;
     }
@@ -149,7 +94,7 @@ TEST_F(ContextItemsDialogTest, EachBoxIsStoredUnderItsOwnValue) {
 }
 
 TEST_F(ContextItemsDialogTest, CancelStoresNothing) {
-  ASSERT_TRUE(RunDialog(kWindows11Single, [](HWND dialog) {
+  ASSERT_TRUE(RunDialog(true, [](HWND dialog) {
     Click(dialog, 115);
     Click(dialog, 120);
     SetDlgItemTextW(dialog, 127, L"*.img");

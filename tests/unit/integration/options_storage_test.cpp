@@ -36,7 +36,6 @@ TEST_F(IntegrationOptionsTest, JarAndIsoAreOfferedAsTheirCurrentOwnerAllows) {
       {".jar of the product, stored on", kJarRow, L"Bramix", 1, true},
       {".jar of the product's ZIP in other case, stored off", kJarRow, L"bramix.zip", 0, false},
       {".iso with an empty default, nothing stored", kIsoRow, L"", std::nullopt, true},
-      {".iso without a key, stored off", kIsoRow, nullptr, 0, false},
   };
   const ScopedWindows11 windows10(false);
   for (const Row& row : rows) {
@@ -48,26 +47,5 @@ TEST_F(IntegrationOptionsTest, JarAndIsoAreOfferedAsTheirCurrentOwnerAllows) {
     if (row.owner) PutText(HKEY_CLASSES_ROOT, extension, L"", row.owner);
     if (row.stored) PutDword(HKEY_CURRENT_USER, setupKey, L"Set", *row.stored);
     EXPECT_EQ(row.expected, LoadIntegrationOptions().Formats[row.row]);
-  }
-}
-
-TEST_F(RegistrySandbox, IsOwnedByProductOnlyForTheProductsTwoProgramIdentifiers) {
-  struct Row {
-    const char* name;
-    const wchar_t* extension;
-    std::optional<std::wstring> owner;
-    bool expected;
-  };
-  const Row rows[] = {
-      {".zpk of Bramix", L".zpk", L"Bramix", true},
-      {".zip of BRAMIX.zip", L".zip", L"BRAMIX.zip", true},
-      {".7z of Bramix7", L".7z", L"Bramix7", false},
-      {".cab without a key", L".cab", std::nullopt, false},
-      {".arj of a name beyond 80 characters", L".arj", L"Bramix" + std::wstring(100, L' '), false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    if (row.owner) PutText(HKEY_CLASSES_ROOT, row.extension, L"", *row.owner);
-    EXPECT_EQ(row.expected, IsOwnedByProduct(row.extension));
   }
 }

@@ -14,9 +14,6 @@ struct FormatRow {
 const FormatRow kRows[] = {
     {L"Delete %s yourself", L"Occorre eliminare il file %s manualmente", true},
     {L"100%% sure: %-20.5s", L"%s", true},
-    {L"No field at all", L"%s", false},
-    {L"%s and %s", L"%s", false},
-    {L"%d", L"%s", false},
     {L"%1024s", L"%s", true},
     {L"%1025s", L"%s", false},
     {L"%.99999999s", L"%s", false},

@@ -21,12 +21,9 @@ namespace {
 // The program's own path as the uninstall run sees it, while patched.
 std::wstring fakeModulePath;
 DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
-  const DWORD length = static_cast<DWORD>(fakeModulePath.size());
-  if (size == 0) return 0;
-  const DWORD copied = length < size ? length : size - 1;
-  wmemcpy(buffer, fakeModulePath.c_str(), copied);
-  buffer[copied] = L'\0';
-  return copied;
+  if (size <= fakeModulePath.size()) return 0;
+  wcscpy(buffer, fakeModulePath.c_str());
+  return static_cast<DWORD>(fakeModulePath.size());
 }
 
 }  // namespace
